@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under 32-bit Wine.
+#   wine-run.sh [--prefix DIR] [--gui] program.exe args...
+# --gui runs it on a virtual display (xvfb-run -a). The build passes its own
+# Wine prefix with --prefix; it is created on first use.
+set -euo pipefail
+
+gui=0
+prefix="${WINEPREFIX:-$HOME/.wine-zelta}"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --gui) gui=1; shift ;;
+    --prefix) prefix="$2"; shift 2 ;;
+    *) break ;;
+  esac
+done
+export WINEPREFIX="$prefix"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The operators' machines run a Russian user locale (code page 1251); tests that
+# need another locale set LC_ALL themselves.
+export LC_ALL="${LC_ALL:-ru_RU.UTF-8}"
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+) 9>"$WINEPREFIX.lock"
+
+if [ "$gui" = 1 ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+else
+  exec wine "$@"
+fi

@@ -1,0 +1,15 @@
+// Win32 side of files.h.
+#include <windows.h>
+
+#include "platform/files.h"
+
+namespace platform {
+
+std::string NativePath(const std::string& path) { return path; }
+
+bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
+  return MoveFileExA(fromPath.c_str(), toPath.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace platform

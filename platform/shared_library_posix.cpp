@@ -1,0 +1,25 @@
+// POSIX side of shared_library.h.
+#include <dlfcn.h>
+
+#include "platform/shared_library.h"
+
+namespace platform {
+
+void* OpenSharedLibrary(const std::string& path, std::string& error) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    error = reason ? reason : "dlopen failed";
+  }
+  return library;
+}
+
+void* FindSharedLibrarySymbol(void* library, const std::string& name) {
+  return dlsym(library, name.c_str());
+}
+
+void CloseSharedLibrary(void* library) {
+  if (library != nullptr) dlclose(library);
+}
+
+}  // namespace platform

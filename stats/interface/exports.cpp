@@ -1,0 +1,154 @@
+// The ten exported entry points. Each turns its C arguments into C++ values (a
+// null text is an empty text, a null date a null date), calls one function of a
+// concern, and lets no exception cross into the host.
+#include <cstdint>
+#include <string>
+
+#include "stats/accounting/accounting.h"
+#include "stats/call_check/call_check.h"
+#include "stats/call_check/exchange_rule.h"
+#include "stats/dialogs/emission_setup_dialog.h"
+#include "stats/interface/export.h"
+#include "stats/interface/ole_date_time.h"
+#include "stats/interface/plugin_state.h"
+#include "stats/interface/run_lifecycle.h"
+#include "stats/summary/summary.h"
+
+namespace {
+
+std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
+
+COleDateTime Date(const COleDateTime* date) {
+  if (date == nullptr) {
+    COleDateTime none;
+    none.status = COleDateTime::null;
+    return none;
+  }
+  return *date;
+}
+
+QsoArguments Qso(const char* ownCall, const char* call, const COleDateTime* time,
+                 unsigned int freqHz, const char* mode, const char* rstSent, const char* rstRcvd,
+                 const char* sentNumber, const char* rcvdNumber, const char* aux23,
+                 const char* aux30, const char* band) {
+  QsoArguments qso;
+  qso.ownCall = Text(ownCall);
+  qso.call = Text(call);
+  qso.time = Date(time);
+  qso.freqHz = freqHz;
+  qso.mode = Text(mode);
+  qso.rstSent = Text(rstSent);
+  qso.rstRcvd = Text(rstRcvd);
+  qso.sentNumber = Text(sentNumber);
+  qso.rcvdNumber = Text(rcvdNumber);
+  qso.aux23 = Text(aux23);
+  qso.aux30 = Text(aux30);
+  qso.band = Text(band);
+  return qso;
+}
+
+}  // namespace
+
+extern "C" {
+
+/*===-- Scoring run ---------------------------------------------------------===*/
+
+STATS_EXPORT int ResetStats0(const char*, int reportRequested, const char* ownCall,
+                             COleDateTime* firstDateTime, COleDateTime*, const char*, const char*,
+                             const char*, const char*, const char*, const char*, const char*,
+                             const char*, const char*, const char*, int, int, int, double,
+                             double, const char*, const char*, const char*) {
+  try {
+    return ResetStats(Plugin(), reportRequested, Text(ownCall), Date(firstDateTime));
+  } catch (...) {
+    return 1;
+  }
+}
+
+STATS_EXPORT int AddData0(const char* ownCall, const char* call, COleDateTime* time,
+                          COleDateTime*, COleDateTime*, COleDateTime*, unsigned int,
+                          unsigned int freqHz, const char* mode, const char* rstSent,
+                          const char* rstRcvd, const char* sentNumber, const char* rcvdNumber,
+                          const char*, const char*, const char*, const char*, const char*,
+                          const char*, const char*, const char*, const char*, const char* aux23,
+                          int, int, int, double, double, const char*, const char* aux30,
+                          const char*, const char* band, const char*) {
+  try {
+    return AddData(Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                     sentNumber, rcvdNumber, aux23, aux30, band));
+  } catch (...) {
+    return 0;
+  }
+}
+
+STATS_EXPORT int RemoveData0(const char* ownCall, const char* call, COleDateTime* time,
+                             COleDateTime*, COleDateTime*, COleDateTime*, unsigned int,
+                             unsigned int freqHz, const char* mode, const char* rstSent,
+                             const char* rstRcvd, const char* sentNumber, const char* rcvdNumber,
+                             const char*, const char*, const char*, const char*, const char*,
+                             const char*, const char*, const char*, const char*,
+                             const char* aux23, int, int, int, double, double, const char*,
+                             const char* aux30, const char*, const char* band, const char*) {
+  try {
+    return RemoveData(Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                        sentNumber, rcvdNumber, aux23, aux30, band));
+  } catch (...) {
+    return 0;
+  }
+}
+
+STATS_EXPORT const char* GetResult0(int* score) {
+  try {
+    return GetResult(Plugin(), score);
+  } catch (...) {
+    return "";
+  }
+}
+
+/*===-- While a QSO is typed -------------------------------------------------===*/
+
+STATS_EXPORT int CheckCallFunc0(const char* call, unsigned int, unsigned int, const char* mode,
+                                const char*, const char*, const char*, const char*, const char*,
+                                const char*, const char*, const char*, const char*, const char*,
+                                int, int, int, double, double, const char*, const char*,
+                                const char*, const char*, const char*, const char* band,
+                                const char*, char*, char* message) {
+  try {
+    return CheckCall(Plugin().run, Text(call), Text(band), Text(mode), message);
+  } catch (...) {
+    return kOrdinary;
+  }
+}
+
+STATS_EXPORT int StatsGetExchgCount0(const char*, const char*, const char*) {
+  return GetExchgCount();
+}
+
+STATS_EXPORT int StatsIsValidExchg0(const char* exchange, const char*, const char*, const char*,
+                                    int, int, int flag) {
+  try {
+    return IsValidExchg(Text(exchange), flag);
+  } catch (...) {
+    return 0;
+  }
+}
+
+/*===-- Setup and scoring sets -----------------------------------------------===*/
+
+STATS_EXPORT void SetupSet0(void) {
+  try {
+    SetupSet(Plugin());
+  } catch (...) {
+  }
+}
+
+STATS_EXPORT int GetNumberOfSets(void) { return NumberOfSets(); }
+
+STATS_EXPORT const char* GetSetName(int index) { return SetName(index); }
+
+}  // extern "C"
+
+// The plain names of three exports are aliases of their declared names.
+STATS_EXPORT_ALIAS(CheckCall0, CheckCallFunc0)
+STATS_EXPORT_ALIAS(GetExchgCount0, StatsGetExchgCount0)
+STATS_EXPORT_ALIAS(IsValidExchg0, StatsIsValidExchg0)

@@ -1,0 +1,8 @@
+#include "stats/interface/plugin_state.h"
+
+namespace {
+// Constructed when the library is loaded, destroyed when it is unloaded.
+PluginState g_plugin;
+}  // namespace
+
+PluginState& Plugin() { return g_plugin; }

@@ -1,0 +1,36 @@
+// The region list: the call signs of the stations that score as listed.
+//
+// A plain text file, one call sign at the start of each line; the call sign is
+// the run of ASCII letters, digits and '/' there, and whatever follows it on the
+// line is ignored. A call is listed when it equals one of these exactly.
+#pragma once
+
+#include <string>
+
+inline constexpr char kRegionListFile[] = ".\\Plugins\\zelta.dom";
+inline constexpr char kMissingRegionListText[] =
+    "File zelta.dom not found. Dll incorrect worked ! ";
+
+class RegionList {
+ public:
+  explicit RegionList(std::string path = kRegionListFile) : path_(std::move(path)) {}
+
+  // StartRun()
+  // A new scoring run: a missing file is reported again at its first lookup.
+  void StartRun() { missingReported_ = false; }
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  friend int FindInRegionList(RegionList& list, const std::string& call);
+  std::string path_;
+  bool missingReported_ = false;
+};
+
+// FindInRegionList()
+// The 1-based number of the first line whose call sign equals `call` byte for
+// byte, or 0: not listed, an empty `call`, or no file. The file is read at every
+// lookup, so an edit takes effect at once. When it cannot be opened, the operator
+// is told once per run (a message box with no owner and the system's caption)
+// and every lookup answers 0.
+int FindInRegionList(RegionList& list, const std::string& call);
