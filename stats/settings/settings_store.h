@@ -46,8 +46,9 @@ void LoadEntrantDetails(EntrantDetails& details, const std::string& ownCall);
 // SaveEntrantDetails()
 // Writes the eight persisted fields, one key per profile call, in the order
 // Operators, Name, Address, Location, Contest, Email, Club, SoapBox; the address
-// and the soapbox in stored form. A failed write is ignored and leaves the file
-// as it was.
+// and the soapbox in stored form, every other field with a blank for each CR or LF
+// (a break would start a line of its own in the shared file). A failed write is
+// ignored and leaves the file as it was.
 void SaveEntrantDetails(const EntrantDetails& details);
 
 // WriteSetting()
