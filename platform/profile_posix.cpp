@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <string_view>
 
 #include "platform/files.h"
@@ -92,7 +93,16 @@ std::string ReadProfileString(const std::string& section, const std::string& key
 
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file) {
-  const std::string path = NativePath(file);
+  std::string path = NativePath(file);
+  // Replace the file a symbolic link points to, not the link itself.
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    char* target = ::realpath(path.c_str(), nullptr);
+    if (target != nullptr) {
+      path = target;
+      std::free(target);
+    }
+  }
   std::string bytes;
   mode_t mode = 0;
   const ReadResult read = ReadWholeFile(path, bytes, mode);

@@ -57,6 +57,16 @@ TEST(ProfilePosix, EditsInPlaceKeepingEveryUnrelatedByte) {
   EXPECT_EQ(entries, 1);
 }
 
+TEST(ProfilePosix, WritesThroughASymbolicLink) {
+  ScopedWorkDir dir;
+  std::filesystem::create_directory("real");
+  WriteFileBytes("real/s.ini", "[S]\r\nK=old\r\n");
+  std::filesystem::create_symlink("real/s.ini", "link.ini");
+  ASSERT_TRUE(WriteProfileString("S", "K", "new", "link.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink("link.ini")) << "the link must stay a link";
+  EXPECT_EQ(ReadFileBytes("real/s.ini"), "[S]\r\nK=new\r\n");
+}
+
 TEST(ProfilePosix, LeavesAFileItCannotReadAlone) {
   ScopedWorkDir dir;
   // A folder in place of the file cannot be read, so it must not be replaced.

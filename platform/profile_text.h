@@ -38,6 +38,8 @@ std::string ProfileDefaultString(std::string_view defaultValue, std::size_t buff
 // GetPrivateProfileStringA returns it into a buffer of `bufferSize` characters:
 // the found value cut to `bufferSize` - 1 characters (the cut is not trimmed
 // again), or ProfileDefaultString() when it is missing. bufferSize 0 gives "".
+// Every input is valid and nothing is shared between calls, so this is the entry
+// point for fuzzing the reader (ProfileBytesWithValue the one for the writer).
 std::string ProfileStringFromBytes(std::string_view fileBytes, std::string_view section,
                                    std::string_view key, std::string_view defaultValue,
                                    std::size_t bufferSize);

@@ -152,6 +152,9 @@ TEST(ProfileWin32, PortableWriterProducesWhatTheApiReadsAlike) {
       {handWritten, "Settings", "Soapbox", "x", false},
       {handWritten, "Other", "Name", "\"quoted\"", false},
       {handWritten, "New", "Key", "v;x=y", false},
+      {handWritten, "Other", "Call", "X", false},            // before the blank line
+      {"[Other]\r\nName=keep", "New", "Key", "v", false},  // no final line break
+      {"[Other]\nName=keep", "Other", "Key", "v", false},
   };
 
   ScopedWorkDir dir;
