@@ -15,7 +15,9 @@
 
 #include "bench/synthetic_log.h"
 #include "platform/shared_library.h"
+#include "stats/accounting/accounting.h"
 #include "stats/interface/stats_abi.h"
+#include "tests/reference/reference_model.h"
 
 namespace fs = std::filesystem;
 
@@ -39,17 +41,47 @@ const bench::SyntheticLog& Log(std::size_t count) {
   return *log;
 }
 
-void WriteRegionList(const bench::SyntheticLog& log) {
-  fs::create_directories("Plugins");
+// Makes `folder` of the scratch folder current, with the log's region list: the
+// plug-in and the reference model each write their check file in a folder of
+// their own.
+void EnterFolder(const fs::path& scratch, const char* folder, const bench::SyntheticLog& log) {
+  fs::create_directories(scratch / folder / "Plugins");
+  fs::current_path(scratch / folder);
   std::ofstream out("Plugins/zelta.dom", std::ios::binary | std::ios::trunc);
   out << log.regionListText;
+}
+fs::path g_scratch;
+
+COleDateTime StartDate() {
+  COleDateTime first;
+  first.dt = 46362.0;  // 6 December 2026
+  return first;
+}
+
+void PerQsoCounter(benchmark::State& state) {
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.counters["per_qso"] = benchmark::Counter(
+      static_cast<double>(state.range(0)),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Calls as an operator types them against a full store: stations already worked
+// (often a duplicate on the band and mode), listed stations, and new ones.
+std::vector<bench::SyntheticQso> TypedCalls(const bench::SyntheticLog& log) {
+  const bench::SyntheticLog fresh = bench::MakeSyntheticLog(3000);
+  std::vector<bench::SyntheticQso> typed;
+  for (std::size_t i = 0; i < 1024; ++i) {
+    bench::SyntheticQso qso = i % 3 == 0 ? log.qsos[(i * 7919) % log.qsos.size()] : fresh.qsos[i];
+    if (i % 3 == 2) qso.call = "P0" + std::to_string(i);  // never worked, never listed
+    typed.push_back(qso);
+  }
+  return typed;
 }
 
 /*===-- The plug-in through its exports ---------------------------------------===*/
 
 void PluginReset() {
-  COleDateTime first;
-  first.dt = 46362.0;  // 6 December 2026
+  COleDateTime first = StartDate();
   g_exports.resetStats("bench", 0, kOwnCall, &first, &first, "", "", "", "", "", "", "", "", "",
                        "", 0, 0, 0, 0.0, 0.0, "", "", "");
 }
@@ -73,35 +105,19 @@ int PluginCheck(const bench::SyntheticQso& q, char* message) {
 // QSO added, the summary asked for.
 void BM_ScoreLog_Plugin(benchmark::State& state) {
   const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
-  WriteRegionList(log);
+  EnterFolder(g_scratch, "plugin", log);
   int score = 0;
   for (auto _ : state) {
     PluginReset();
     for (const bench::SyntheticQso& qso : log.qsos) PluginAdd(qso);
     benchmark::DoNotOptimize(g_exports.getResult(&score));
   }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-  state.counters["per_qso"] = benchmark::Counter(
-      static_cast<double>(state.range(0)),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
-// Calls as an operator types them against a full store: stations already worked
-// (often a duplicate on the band and mode), listed stations, and new ones.
-std::vector<bench::SyntheticQso> TypedCalls(const bench::SyntheticLog& log) {
-  const bench::SyntheticLog fresh = bench::MakeSyntheticLog(3000);
-  std::vector<bench::SyntheticQso> typed;
-  for (std::size_t i = 0; i < 1024; ++i) {
-    bench::SyntheticQso qso = i % 3 == 0 ? log.qsos[(i * 7919) % log.qsos.size()] : fresh.qsos[i];
-    if (i % 3 == 2) qso.call = "P0" + std::to_string(i);  // never worked, never listed
-    typed.push_back(qso);
-  }
-  return typed;
+  PerQsoCounter(state);
 }
 
 void BM_CheckCall_Plugin(benchmark::State& state) {
   const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
-  WriteRegionList(log);
+  EnterFolder(g_scratch, "plugin", log);
   PluginReset();
   for (const bench::SyntheticQso& qso : log.qsos) PluginAdd(qso);
   const std::vector<bench::SyntheticQso> typed = TypedCalls(log);
@@ -112,8 +128,58 @@ void BM_CheckCall_Plugin(benchmark::State& state) {
   }
 }
 
+/*===-- The reference model ---------------------------------------------------===*/
+
+QsoArguments Arguments(const bench::SyntheticQso& q) {
+  QsoArguments qso;
+  qso.ownCall = kOwnCall;
+  qso.call = q.call;
+  qso.time = q.time;
+  qso.freqHz = q.freqHz;
+  qso.mode = q.mode;
+  qso.rstSent = q.rstSent;
+  qso.rstRcvd = q.rstRcvd;
+  qso.sentNumber = q.sentNumber;
+  qso.rcvdNumber = q.rcvdNumber;
+  qso.band = q.band;
+  return qso;
+}
+
+// The same work as BM_ScoreLog_Plugin; the reference model takes its arguments
+// already copied, as the exports layer hands them on.
+void BM_ScoreLog_Reference(benchmark::State& state) {
+  const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
+  EnterFolder(g_scratch, "reference", log);
+  reference::Model model;
+  int score = 0;
+  for (auto _ : state) {
+    model.ResetStats(0, kOwnCall, StartDate());
+    for (const bench::SyntheticQso& qso : log.qsos) model.AddData(Arguments(qso));
+    benchmark::DoNotOptimize(model.GetResult(&score));
+  }
+  PerQsoCounter(state);
+}
+
+void BM_CheckCall_Reference(benchmark::State& state) {
+  const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
+  EnterFolder(g_scratch, "reference", log);
+  reference::Model model;
+  model.ResetStats(0, kOwnCall, StartDate());
+  for (const bench::SyntheticQso& qso : log.qsos) model.AddData(Arguments(qso));
+  const std::vector<bench::SyntheticQso> typed = TypedCalls(log);
+  char message[64];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const bench::SyntheticQso& qso = typed[i++ % typed.size()];
+    benchmark::DoNotOptimize(model.CheckCall(qso.call, qso.band, qso.mode, message));
+  }
+}
+
+// The reference model is quadratic: 100,000 QSOs would take it minutes.
 BENCHMARK(BM_ScoreLog_Plugin)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CheckCall_Plugin)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScoreLog_Reference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckCall_Reference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -146,8 +212,8 @@ int main(int argc, char** argv) {
   // The plug-in writes its check file into the current folder.
   std::string scratch = (fs::temp_directory_path() / "zelta-bench-XXXXXX").string();
   if (mkdtemp(scratch.data()) == nullptr) return 1;
+  g_scratch = scratch;
   const fs::path previous = fs::current_path();
-  fs::current_path(scratch);
 
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
