@@ -130,6 +130,10 @@ int Failure(const std::string& text) {
 
 void Note(const std::string& text) { std::fprintf(stderr, "zelta: %s\n", text.c_str()); }
 
+std::string Count(std::size_t n, const char* thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 void PrintBytes(const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
@@ -299,14 +303,14 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const std::string& ownCall, 
   plugin.ResetStats(ownCall, report, log.qsos.empty() ? NowUtc() : log.qsos.front().time);
   std::size_t counted = 0;
   for (const LogQso& qso : log.qsos) counted += plugin.AddData(ownCall, qso) == 1 ? 1 : 0;
-  std::string text = std::to_string(log.qsos.size()) + " QSOs handed to the plug-in, " +
+  std::string text = Count(log.qsos.size(), "QSO") + " handed to the plug-in, " +
                      std::to_string(counted) + " counted";
   if (counted < log.qsos.size()) {
     text += ", " + std::to_string(log.qsos.size() - counted) + " refused (see " +
             CheckFileName(ownCall) + ")";
   }
   if (!log.skipped.empty()) {
-    text += "; " + std::to_string(log.skipped.size()) + " records of the log skipped";
+    text += "; " + Count(log.skipped.size(), "record") + " of the log skipped";
   }
   Note(text);
 }
