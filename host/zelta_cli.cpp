@@ -80,7 +80,7 @@ constexpr const char* kCheckHelp =
     "The own call sign comes from --call or the log.\n"
     "\n"
     "Example:\n"
-    "  zelta check Q5MUL --band 20 --mode CW zelta-demo/sample.adi --dir zelta-demo\n";
+    "  zelta check Q3ZP --band 20 --mode CW zelta-demo/sample.adi --dir zelta-demo\n";
 
 constexpr const char* kExchangeHelp =
     "zelta exchange TEXT [--plugin PATH]\n"
@@ -315,15 +315,18 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const std::string& ownCall, 
   Note(text);
 }
 
-// The own call sign: --call, else the log's; empty after a message when neither has one.
-std::string OwnCall(const Options& options, const QsoLog& log, const std::string& label) {
+// The own call sign: --call, else the log's. Empty, with `problem` set, when
+// neither gives one.
+std::string OwnCall(const Options& options, const QsoLog& log, const std::string& label,
+                    std::string& problem) {
   if (const auto call = options.Value("--call")) {
-    if (call->empty()) UsageError("--call needs a call sign");
+    if (call->empty()) problem = "--call needs a call sign";
     return *call;
   }
   if (log.ownCall.empty()) {
-    UsageError((label.empty() ? std::string("no log") : label) +
-               " names no own call sign (STATION_CALLSIGN, OPERATOR or CALLSIGN): pass --call CALL");
+    problem = label.empty() ? std::string("no log gives the own call sign: pass --call CALL")
+                            : label + " names no own call sign (STATION_CALLSIGN, OPERATOR or "
+                                      "CALLSIGN): pass --call CALL";
   }
   return log.ownCall;
 }
@@ -333,8 +336,9 @@ int ScoreLog(const Options& options, const std::string& label, const std::string
              std::string* ownCallOut) {
   QsoLog log;
   if (!LoadLog(label, bytes, log)) return kFailed;
-  const std::string ownCall = OwnCall(options, log, label);
-  if (ownCall.empty()) return kUsage;
+  std::string problem;
+  const std::string ownCall = OwnCall(options, log, label, problem);
+  if (ownCall.empty()) return UsageError(problem);
   if (options.batch) StartBatchMode();
   StatsPlugin plugin;
   if (const int status = OpenHost(options, plugin); status != kDone) return status;
@@ -383,8 +387,9 @@ int Check(const Options& options) {
     if (!ReadFileBytes(label, bytes)) return Failure("cannot read the log " + label);
     if (!LoadLog(label, bytes, log)) return kFailed;
   }
-  const std::string ownCall = OwnCall(options, log, label);
-  if (ownCall.empty()) return kUsage;
+  std::string problem;
+  const std::string ownCall = OwnCall(options, log, label, problem);
+  if (ownCall.empty()) return UsageError(problem);
   if (options.batch) StartBatchMode();
   StatsPlugin plugin;
   if (const int status = OpenHost(options, plugin); status != kDone) return status;
@@ -464,7 +469,12 @@ int RunZelta(int argc, char** argv) {
   }
   Options options;
   options.command = argv[1];
-  if (options.command == "--help" || options.command == "-h" || options.command == "help") {
+  if (options.command == "help" && argc > 2) {
+    // "zelta help score" is "zelta score --help".
+    options.command = argv[2];
+    options.help = true;
+  } else if (options.command == "--help" || options.command == "-h" ||
+             options.command == "help") {
     std::fputs(kGeneralHelp, stdout);
     return kDone;
   }
@@ -473,7 +483,7 @@ int RunZelta(int argc, char** argv) {
     return kDone;
   }
   std::string error;
-  if (!ParseOptions(argc, argv, options, error)) return UsageError(error);
+  if (!options.help && !ParseOptions(argc, argv, options, error)) return UsageError(error);
 
   struct Command {
     const char* name;
