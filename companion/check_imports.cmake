@@ -1,0 +1,22 @@
+# Fails unless BINARY imports only DLLs that every Windows system has.
+#   cmake -DOBJDUMP=<objdump> -DBINARY=<exe or dll> -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls kernel32.dll user32.dll gdi32.dll ole32.dll oleaut32.dll msvcrt.dll advapi32.dll)
+
+execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${BINARY}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
+if(NOT lines)
+  message(FATAL_ERROR "no import table found in ${BINARY}")
+endif()
+foreach(line IN LISTS lines)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" dll)
+  message(STATUS "imports ${dll}")
+  if(NOT dll IN_LIST system_dlls)
+    message(FATAL_ERROR "${BINARY} imports ${dll}, which is not a system DLL")
+  endif()
+endforeach()
