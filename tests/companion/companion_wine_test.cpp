@@ -60,6 +60,10 @@ class Process {
   Process& operator=(const Process&) = delete;
 
   DWORD Id() const { return info_.dwProcessId; }
+  void Terminate() {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, waitLimit);
+  }
   bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
   // Whether the process ended within `milliseconds`.
   bool WaitForEnd(DWORD milliseconds) const {
@@ -209,6 +213,9 @@ class FakeHost {
       return Macros().size() >= count;
     });
   }
+
+  // Ends the host abruptly, as a crash would: its object stays in the table.
+  void Kill() { process_.Terminate(); }
 
   // Ends the host the way its user would: its window is closed.
   void Close() {
@@ -436,6 +443,17 @@ TEST(CompanionProgram, EndsSilentlyWhenTheHostEnds) {
 
   host.Close();
   // A message box would hold the process; ending in time means none was shown.
+  EXPECT_TRUE(companion.WaitForEnd(hostGoneLimit)) << "the companion outlived the host";
+  EXPECT_EQ(companion.ExitCode(), 0u);
+}
+
+TEST(CompanionProgram, EndsSilentlyWhenTheHostDies) {
+  FakeHost host;
+  Process companion = StartCompanion();
+  ASSERT_NE(WaitForCompanion(companion), nullptr);
+  ASSERT_TRUE(host.WaitForMacros(1));
+
+  host.Kill();
   EXPECT_TRUE(companion.WaitForEnd(hostGoneLimit)) << "the companion outlived the host";
   EXPECT_EQ(companion.ExitCode(), 0u);
 }
