@@ -175,9 +175,34 @@ void BM_CheckCall_Reference(benchmark::State& state) {
   }
 }
 
+/*===-- The stand-in host -----------------------------------------------------===*/
+
+// `zelta score` of an ADIF file end to end: a new process that reads and
+// converts the log, loads the plug-in, adds every QSO and prints the summary.
+void BM_ZeltaScore(benchmark::State& state) {
+  const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
+  EnterFolder(g_scratch, "zelta", log);
+  const fs::path folder = fs::current_path();
+  {
+    std::ofstream out("log.adi", std::ios::binary | std::ios::trunc);
+    out << bench::AdifText(log, kOwnCall);
+  }
+  const fs::path zelta = fs::path(platform::ExecutablePath()).parent_path() / "zelta";
+  const std::string command = "'" + zelta.string() + "' score '" + (folder / "log.adi").string() +
+                              "' --dir '" + folder.string() + "' --batch >/dev/null 2>&1";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0) {
+      state.SkipWithError("zelta score failed");
+      break;
+    }
+  }
+  PerQsoCounter(state);
+}
+
 // The reference model is quadratic: 100,000 QSOs would take it minutes.
 BENCHMARK(BM_ScoreLog_Plugin)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CheckCall_Plugin)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZeltaScore)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScoreLog_Reference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CheckCall_Reference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
