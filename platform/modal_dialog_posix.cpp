@@ -174,7 +174,10 @@ int RunModalDialogNative(DialogForm& form) {
 
   // The answers go into a copy: Cancel and the end of input take no text back.
   DialogForm answers = form;
-  Write("\n" + form.caption + "\n(Enter keeps a value; \".\" alone empties it)\n");
+  bool hasTexts = false;
+  for (const DialogField& field : form.fields) hasTexts |= field.kind != FieldKind::Choice;
+  Write("\n" + form.caption + "\n");
+  if (hasTexts) Write("(Enter keeps a value; \".\" alone empties it)\n");
   for (std::size_t i = 0; i < answers.fields.size(); ++i) {
     DialogField& field = answers.fields[i];
     bool answered = true;
