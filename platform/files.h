@@ -1,6 +1,7 @@
 // File names and whole-file replacement.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -16,5 +17,19 @@ std::string NativePath(const std::string& path);
 // rename). Both paths are native paths in the same folder. Returns false, leaving
 // both files as they were, when the system refuses.
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath);
+
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  std::uint64_t identity = 0;   // POSIX: device and inode; Win32: creation time
+  std::uint64_t identity2 = 0;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;    // last write, in the system's finest unit
+  bool operator==(const FileStamp&) const = default;
+};
+
+// GetFileStamp()
+// Fills `stamp` for the file at the native path `path` with one system call
+// (stat / GetFileAttributesExA). False when there is no such file.
+bool GetFileStamp(const std::string& path, FileStamp& stamp);
 
 }  // namespace platform

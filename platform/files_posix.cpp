@@ -1,4 +1,6 @@
 // POSIX side of files.h.
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "platform/files.h"
@@ -15,6 +17,17 @@ std::string NativePath(const std::string& path) {
 
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
   return std::rename(fromPath.c_str(), toPath.c_str()) == 0;
+}
+
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  stamp.identity = static_cast<std::uint64_t>(info.st_dev);
+  stamp.identity2 = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                   info.st_mtim.tv_nsec;
+  return true;
 }
 
 }  // namespace platform

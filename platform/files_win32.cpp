@@ -12,4 +12,19 @@ bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  stamp.identity = join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
+  stamp.identity2 = 0;
+  stamp.size = join(data.nFileSizeHigh, data.nFileSizeLow);
+  stamp.modified = static_cast<std::int64_t>(
+      join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime));
+  return true;
+}
+
 }  // namespace platform

@@ -22,10 +22,13 @@ std::string ReadProfileString(const std::string& section, const std::string& key
                               const std::string& file);
 
 // WriteProfileString()
-// Sets `key` of `section` to `value` (written verbatim: the caller keeps CR and LF
-// out), creating the file, the section or the key where they are missing and
-// leaving every other byte of the file as it was. Returns false when the file
-// cannot be written (for instance a missing folder); the file is then unchanged.
+// Sets `key` of `section` to `value` (written verbatim), creating the file, the
+// section or the key where they are missing and leaving every other byte of the
+// file as it was; writing the value already stored leaves the file untouched.
+// Returns false, with the file unchanged, when the file cannot be written (for
+// instance a missing folder: none is created) and when the entry would not read
+// back as one value (IsWritableProfileEntry in profile_text.h: a CR, LF or NUL in
+// any of the three texts, an empty name, a key holding '=').
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file);
 

@@ -1,17 +1,116 @@
-// POSIX side of profile.h (placeholder until the portable profile reader lands).
+// POSIX side of profile.h: the rules of profile_text.h applied to real files.
+// A write puts a complete new file in place of the old one in one rename, so a
+// crash leaves either the old file or the new one, never half of either.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/profile_text.h"
 
 namespace platform {
+namespace {
 
-std::string ReadProfileString(const std::string&, const std::string&,
-                              const std::string& defaultValue, std::size_t,
-                              const std::string&) {
-  return defaultValue;
+// The caller's texts end at a NUL, as the C strings of the Win32 side do.
+std::string_view CText(const std::string& text) {
+  return std::string_view(text.c_str());
 }
 
-bool WriteProfileString(const std::string&, const std::string&, const std::string&,
-                        const std::string&) {
-  return false;
+enum class ReadResult { Read, Missing, Failed };
+
+// The whole file at native `path` into `bytes`; its mode into `mode` when read.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t& mode) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  mode = info.st_mode & 07777;
+  bytes.clear();
+  char chunk[65536];
+  while (ok) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ok = false;
+    if (got <= 0) break;
+    bytes.append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return ok ? ReadResult::Read : ReadResult::Failed;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+// Writes `bytes` to a new file beside native `path` and renames it over `path`.
+// `mode` is the old file's mode, or nullptr for a new file (the umask applies).
+// Fails, leaving `path` as it was, when the folder is missing or unwritable.
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes, const mode_t* mode) {
+  static std::atomic<unsigned> counter{0};
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && mode != nullptr) ok = ::fchmod(fd, *mode) == 0;
+  if (ok) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ReplaceFile(temporary, path);
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& section, const std::string& key,
+                              const std::string& defaultValue, std::size_t bufferSize,
+                              const std::string& file) {
+  std::string bytes;
+  mode_t mode = 0;
+  if (ReadWholeFile(NativePath(file), bytes, mode) != ReadResult::Read) {
+    return ProfileDefaultString(CText(defaultValue), bufferSize);
+  }
+  return ProfileStringFromBytes(bytes, CText(section), CText(key), CText(defaultValue),
+                                bufferSize);
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file) {
+  std::string path = NativePath(file);
+  // Replace the file a symbolic link points to, not the link itself.
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    char* target = ::realpath(path.c_str(), nullptr);
+    if (target != nullptr) {
+      path = target;
+      std::free(target);
+    }
+  }
+  std::string bytes;
+  mode_t mode = 0;
+  const ReadResult read = ReadWholeFile(path, bytes, mode);
+  if (read == ReadResult::Failed) return false;  // never overwrite what could not be read
+  const std::optional<std::string> updated = ProfileBytesWithValue(bytes, section, key, value);
+  if (!updated) return false;
+  if (read == ReadResult::Read && *updated == bytes) return true;  // value already stored
+  return ReplaceWholeFile(path, *updated, read == ReadResult::Read ? &mode : nullptr);
 }
 
 }  // namespace platform

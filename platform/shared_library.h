@@ -19,4 +19,9 @@ void* FindSharedLibrarySymbol(void* library, const std::string& name);
 // Unloads a library opened by OpenSharedLibrary(); nullptr is ignored.
 void CloseSharedLibrary(void* library);
 
+// ExecutablePath()
+// The full path of the running program (tests and the stand-in host find the
+// plug-in and their data beside it).
+std::string ExecutablePath();
+
 }  // namespace platform

@@ -1,5 +1,8 @@
 // POSIX side of shared_library.h.
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "platform/shared_library.h"
 
@@ -20,6 +23,12 @@ void* FindSharedLibrarySymbol(void* library, const std::string& name) {
 
 void CloseSharedLibrary(void* library) {
   if (library != nullptr) dlclose(library);
+}
+
+std::string ExecutablePath() {
+  std::vector<char> path(4096);
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  return length > 0 ? std::string(path.data(), static_cast<size_t>(length)) : std::string();
 }
 
 }  // namespace platform

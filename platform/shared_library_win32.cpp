@@ -21,4 +21,10 @@ void CloseSharedLibrary(void* library) {
   if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
 }
 
+std::string ExecutablePath() {
+  char path[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, length < sizeof path ? length : 0);
+}
+
 }  // namespace platform

@@ -70,15 +70,15 @@ int RemoveData(RunState& run, const QsoArguments& qso) {
   if (qso.rcvdNumber.empty() || qso.sentNumber.empty()) return 0;
 
   QsoStore& store = run.qsoStore;
-  std::optional<std::size_t> index = store.FindFirstSameQso(ToEntry(qso));
-  if (!index) index = store.FindFirstCallModeBand(qso.call, qso.mode, qso.band);
-  if (!index) return 1;
+  std::optional<QsoStore::Slot> slot = store.FindFirstSameQso(ToEntry(qso));
+  if (!slot) slot = store.FindFirstCallModeBand(qso.call, qso.mode, qso.band);
+  if (!slot) return 1;
 
-  const std::string listedCall = store.At(*index).listedCall;
-  store.RemoveAt(*index);
+  const std::string listedCall = store.AtSlot(*slot).listedCall;
+  store.Remove(*slot);
   if (!listedCall.empty()) {
     // The station keeps its multiplier on its next QSO, if it has one.
-    if (const std::optional<std::size_t> next = store.FindFirstCall(qso.call)) {
+    if (const std::optional<QsoStore::Slot> next = store.FindFirstCall(qso.call)) {
       store.SetListedCall(*next, listedCall);
     }
   }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/files.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -13,9 +12,47 @@ bool IsCallSignChar(unsigned char c) {
 
 }  // namespace
 
-int FindInRegionList(RegionList& list, const std::string& call) {
-  std::FILE* file = std::fopen(platform::NativePath(list.path_).c_str(), "rb");
+bool RegionList::Refresh() {
+  const std::string native = platform::NativePath(path_);
+  platform::FileStamp stamp;
+  if (!platform::GetFileStamp(native, stamp)) {
+    loaded_ = false;
+    return false;
+  }
+  if (loaded_ && stamp == stamp_) return true;
+
+  std::FILE* file = std::fopen(native.c_str(), "rb");
   if (file == nullptr) {
+    loaded_ = false;
+    return false;
+  }
+  std::unordered_map<std::string, int> firstLine;
+  int lineNumber = 1;
+  std::string callSign;
+  bool inCallSign = true;  // still inside the line's leading call sign
+  for (int c = std::fgetc(file);; c = std::fgetc(file)) {
+    if (inCallSign && c != EOF && IsCallSignChar(static_cast<unsigned char>(c))) {
+      callSign += static_cast<char>(c);
+    } else if (inCallSign) {
+      if (!callSign.empty()) firstLine.emplace(callSign, lineNumber);
+      callSign.clear();
+      inCallSign = false;
+    }
+    if (c == EOF) break;
+    if (c == '\n') {
+      ++lineNumber;
+      inCallSign = true;
+    }
+  }
+  std::fclose(file);
+  firstLine_ = std::move(firstLine);
+  stamp_ = stamp;
+  loaded_ = true;
+  return true;
+}
+
+int FindInRegionList(RegionList& list, const std::string& call) {
+  if (!list.Refresh()) {
     if (!list.missingReported_) {
       // Marked before the box: the host may call again while the box is open.
       list.missingReported_ = true;
@@ -24,38 +61,7 @@ int FindInRegionList(RegionList& list, const std::string& call) {
     }
     return 0;
   }
-  if (call.empty()) {
-    std::fclose(file);
-    return 0;
-  }
-
-  // Compare the call sign at the start of each line as it streams past.
-  int lineNumber = 1;
-  std::size_t matched = 0;  // characters of `call` matched so far on this line
-  bool inCallSign = true;   // still inside the line's leading call sign
-  int found = 0;
-  for (int c = std::fgetc(file);; c = std::fgetc(file)) {
-    const bool endOfLine = c == EOF || c == '\n' || c == '\r';
-    if (inCallSign && (endOfLine || !IsCallSignChar(static_cast<unsigned char>(c)))) {
-      if (matched == call.size()) {
-        found = lineNumber;
-        break;
-      }
-      inCallSign = false;
-    } else if (inCallSign) {
-      if (matched < call.size() && static_cast<unsigned char>(call[matched]) == c) {
-        ++matched;
-      } else {
-        inCallSign = false;
-      }
-    }
-    if (c == EOF) break;
-    if (c == '\n') {
-      ++lineNumber;
-      matched = 0;
-      inCallSign = true;
-    }
-  }
-  std::fclose(file);
-  return found;
+  if (call.empty()) return 0;
+  auto it = list.firstLine_.find(call);
+  return it == list.firstLine_.end() ? 0 : it->second;
 }

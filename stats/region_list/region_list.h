@@ -6,6 +6,9 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
+
+#include "platform/files.h"
 
 inline constexpr char kRegionListFile[] = ".\\Plugins\\zelta.dom";
 inline constexpr char kMissingRegionListText[] =
@@ -23,14 +26,22 @@ class RegionList {
 
  private:
   friend int FindInRegionList(RegionList& list, const std::string& call);
+  // Reads the file when it is not the version read last; false when it is missing.
+  bool Refresh();
+
   std::string path_;
   bool missingReported_ = false;
+  // The file as read last: each call sign with the number of its first line.
+  bool loaded_ = false;
+  platform::FileStamp stamp_;
+  std::unordered_map<std::string, int> firstLine_;
 };
 
 // FindInRegionList()
 // The 1-based number of the first line whose call sign equals `call` byte for
-// byte, or 0: not listed, an empty `call`, or no file. The file is read at every
-// lookup, so an edit takes effect at once. When it cannot be opened, the operator
-// is told once per run (a message box with no owner and the system's caption)
-// and every lookup answers 0.
+// byte, or 0: not listed, an empty `call`, or no file. The file is read once and
+// read again whenever it has changed (its identity, size or time of last write),
+// so an edit takes effect at the next lookup. When it cannot be read, the
+// operator is told once per run (a message box with no owner and the system's
+// caption) and every lookup answers 0.
 int FindInRegionList(RegionList& list, const std::string& call);

@@ -1,11 +1,7 @@
 #include "stats/state/band_list.h"
 
-#include <algorithm>
-
-bool BandList::Contains(const std::string& band) const {
-  return std::find(bands_.begin(), bands_.end(), band) != bands_.end();
-}
+bool BandList::Contains(const std::string& band) const { return seen_.count(band) != 0; }
 
 void BandList::AppendIfNew(const std::string& band) {
-  if (!Contains(band)) bands_.push_back(band);
+  if (seen_.insert(band).second) bands_.push_back(band);
 }

@@ -1,9 +1,10 @@
 // The run's distinct band texts, in order of first appearance (the summary
-// reorders them in place).
+// reorders them in place). A hash set beside the list answers "seen before?".
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class BandList {
@@ -14,8 +15,12 @@ class BandList {
   bool Contains(const std::string& band) const;
   // Appends `band` unless an equal text is already there.
   void AppendIfNew(const std::string& band);
-  void Clear() { std::vector<std::string>().swap(bands_); }
+  void Clear() {
+    std::vector<std::string>().swap(bands_);
+    std::unordered_set<std::string>().swap(seen_);
+  }
 
  private:
   std::vector<std::string> bands_;
+  std::unordered_set<std::string> seen_;
 };

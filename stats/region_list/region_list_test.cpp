@@ -1,0 +1,104 @@
+#include "stats/region_list/region_list.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testing_support::MessageBoxRecorder;
+using testing_support::ScopedWorkDir;
+using testing_support::WriteFileBytes;
+
+class RegionListTest : public ::testing::Test {
+ protected:
+  void WriteList(const std::string& bytes) { WriteFileBytes("Plugins/zelta.dom", bytes); }
+  int Find(const std::string& call) { return FindInRegionList(list_, call); }
+
+  ScopedWorkDir dir_;
+  MessageBoxRecorder boxes_;
+  RegionList list_;
+};
+
+TEST_F(RegionListTest, MatchesTheWholeCallSignAtTheStartOfALine) {
+  WriteList("Q1AAA\r\nQ1BBB\r\nQ3CC/P\r\nQ1ABC\r\nQ1XYZ\r\n");
+  EXPECT_EQ(Find("Q1ABC"), 4);
+  EXPECT_EQ(Find("Q1XYZ"), 5);
+  EXPECT_EQ(Find("Q3CC/P"), 3) << "'/' belongs to the call sign";
+  // No prefix matches either way.
+  EXPECT_EQ(Find("Q1A"), 0);
+  EXPECT_EQ(Find("Q1ABCD"), 0);
+  EXPECT_EQ(Find("Q3CC"), 0);
+  // Case and blanks matter.
+  EXPECT_EQ(Find("q1abc"), 0);
+  EXPECT_EQ(Find("Q1ABC "), 0);
+  // An empty text is never listed.
+  EXPECT_EQ(Find(""), 0);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(RegionListTest, IgnoresWhatFollowsTheCallSign) {
+  WriteList(" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END");
+  EXPECT_EQ(Find("Q1ABC"), 2);
+  EXPECT_EQ(Find("Q1DEF"), 3);
+  EXPECT_EQ(Find("Q1GHI"), 4);
+  EXPECT_EQ(Find("Q1END"), 5) << "last line without a line end";
+  // A blank before the call sign: the line has no call sign.
+  EXPECT_EQ(Find("Q1LEAD"), 0);
+  EXPECT_EQ(Find(" Q1LEAD"), 0);
+  EXPECT_EQ(Find("Moscow"), 0) << "no matches inside lines";
+}
+
+TEST_F(RegionListTest, LongLinesAreOneLineEach) {
+  WriteList(std::string(20, 'A') + "\r\nQ1ABC\r\n" + std::string(14, 'B') + "\r\nQ1DEF\r\n");
+  EXPECT_EQ(Find("Q1ABC"), 2);
+  EXPECT_EQ(Find("Q1DEF"), 4);
+  EXPECT_EQ(Find(std::string(20, 'A')), 1) << "calls longer than 14 characters are found";
+  EXPECT_EQ(Find(std::string(14, 'A')), 0);
+  const std::string huge(100000, 'Q');
+  WriteList("Q1ABC\n" + huge + "\n");
+  EXPECT_EQ(Find(huge), 2);
+  EXPECT_EQ(Find(huge + "X"), 0);
+}
+
+TEST_F(RegionListTest, EmptyFileListsNothing) {
+  WriteList("");
+  EXPECT_EQ(Find("Q1ABC"), 0);
+  EXPECT_EQ(Find(""), 0);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(RegionListTest, EightBitBytesCompareExactly) {
+  WriteList("Q1\xC0\xFF\nQ1ABC\n");
+  EXPECT_EQ(Find("Q1\xC0\xFF"), 0) << "bytes outside A-Z, 0-9 and '/' end the call sign";
+  EXPECT_EQ(Find("Q1"), 1);
+  EXPECT_EQ(Find("\xC0"), 0);
+}
+
+TEST_F(RegionListTest, EditsTakeEffectAtTheNextLookup) {
+  WriteList("Q1ABC\n");
+  EXPECT_EQ(Find("Q1ABC"), 1);
+  WriteList("Q1XYZ\nQ1ABC\n");
+  EXPECT_EQ(Find("Q1ABC"), 2);
+  WriteList("Q1XYZ\n");
+  EXPECT_EQ(Find("Q1ABC"), 0);
+}
+
+TEST_F(RegionListTest, MissingFileIsReportedOncePerRun) {
+  EXPECT_EQ(Find("Q1ABC"), 0);
+  EXPECT_EQ(Find("Q1XYZ"), 0);
+  ASSERT_EQ(boxes_.Boxes().size(), 1u) << "one box, not one per lookup";
+  EXPECT_EQ(boxes_.Boxes()[0].first, "File zelta.dom not found. Dll incorrect worked ! ");
+  EXPECT_EQ(boxes_.Boxes()[0].second, "") << "the system's default caption";
+  list_.StartRun();
+  EXPECT_EQ(Find("Q1ABC"), 0);
+  EXPECT_EQ(boxes_.Boxes().size(), 2u) << "a new run reports it again";
+  // Once the file is back, lookups answer again without a box.
+  WriteList("Q1ABC\n");
+  EXPECT_EQ(Find("Q1ABC"), 1);
+  EXPECT_EQ(boxes_.Boxes().size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// Loads the built plug-in by path, as the host does, and drives every export with
+// its complete argument list. The same source runs against libStats.so natively
+// and against Stats.dll under Wine; both must leave the same bytes on disk.
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/shared_library.h"
+#include "stats/interface/stats_abi.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testing_support::MakeDate;
+using testing_support::ReadFileBytes;
+using testing_support::ScopedWorkDir;
+using testing_support::WriteFileBytes;
+
+class AbiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const auto path =
+        std::filesystem::path(platform::ExecutablePath()).parent_path() / STATS_LIBRARY_NAME;
+    std::string error;
+    library_ = platform::OpenSharedLibrary(path.string(), error);
+    ASSERT_NE(library_, nullptr) << path.string() << ": " << error;
+  }
+  static void TearDownTestSuite() {
+    platform::CloseSharedLibrary(library_);
+    library_ = nullptr;
+  }
+
+  template <typename Fn>
+  static Fn Find(const char* name) {
+    return reinterpret_cast<Fn>(platform::FindSharedLibrarySymbol(library_, name));
+  }
+
+  // ResetStats0 with all 23 arguments; the ignored ones carry values a host might pass.
+  int Reset(const char* ownCall, int report, COleDateTime* first) {
+    COleDateTime second = MakeDate(2026, 12, 7);
+    return Find<ResetStats0Fn>("ResetStats0")("Q1HOST", report, ownCall, first, &second, "t6",
+                                              "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14",
+                                              "t15", 16, 17, 18, 19.5, 20.5, "t21", "t22", "t23");
+  }
+
+  struct Qso {
+    const char* call = "Q2XYZ";
+    COleDateTime time = MakeDate(2026, 12, 6, 9, 5);
+    unsigned int freqHz = 14025999;
+    const char* mode = "CW";
+    const char* rstSent = "599";
+    const char* rstRcvd = "579";
+    const char* sent = "001";
+    const char* rcvd = "017";
+    const char* aux23 = "a23";
+    const char* aux30 = "a30";
+    const char* band = "20";
+  };
+
+  // AddData0 or RemoveData0 with all 33 arguments.
+  int Call(const char* name, Qso q) {
+    COleDateTime other = MakeDate(2000, 1, 1);
+    return Find<QsoDataFn>(name)("Q1ABC", q.call, &q.time, &other, &other, &other, 7u, q.freqHz,
+                                 q.mode, q.rstSent, q.rstRcvd, q.sent, q.rcvd, "t14", "t15",
+                                 "t16", "t17", "t18", "t19", "t20", "t21", "t22", q.aux23, 24, 25,
+                                 26, 27.5, 28.5, "t29", q.aux30, "t31", q.band, "t33");
+  }
+
+  // CheckCall0 (under either name) with all 28 arguments.
+  int Check(const char* name, const char* call, const char* mode, const char* band,
+            char* message) {
+    char scratch[64] = "untouched";
+    const int result = Find<CheckCall0Fn>(name)(
+        call, 2u, 3u, mode, "t5", "t6", "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14", 15,
+        16, 17, 18.5, 19.5, "t20", "t21", "t22", "t23", "t24", band, "t26", scratch, message);
+    EXPECT_STREQ(scratch, "untouched") << "argument 27 is never written";
+    return result;
+  }
+
+  static void* library_;
+};
+
+void* AbiTest::library_ = nullptr;
+
+TEST_F(AbiTest, EveryExportIsFoundUnderEachName) {
+  for (const char* name :
+       {"ResetStats0", "AddData0", "RemoveData0", "GetResult0", "CheckCallFunc0", "CheckCall0",
+        "StatsGetExchgCount0", "GetExchgCount0", "StatsIsValidExchg0", "IsValidExchg0",
+        "SetupSet0", "GetNumberOfSets", "GetSetName"}) {
+    EXPECT_NE(platform::FindSharedLibrarySymbol(library_, name), nullptr) << name;
+  }
+  EXPECT_EQ(Find<void*>("CheckCall0"), Find<void*>("CheckCallFunc0"));
+  EXPECT_EQ(Find<void*>("GetExchgCount0"), Find<void*>("StatsGetExchgCount0"));
+  EXPECT_EQ(Find<void*>("IsValidExchg0"), Find<void*>("StatsIsValidExchg0"));
+}
+
+TEST_F(AbiTest, ScoringSetsAndExchangeRule) {
+  EXPECT_EQ(Find<GetNumberOfSetsFn>("GetNumberOfSets")(), 1);
+  EXPECT_STREQ(Find<GetSetNameFn>("GetSetName")(0), "ZELTA-CUP");
+  EXPECT_STREQ(Find<GetSetNameFn>("GetSetName")(1), "");
+  EXPECT_STREQ(Find<GetSetNameFn>("GetSetName")(-1), "");
+  for (const char* name : {"StatsGetExchgCount0", "GetExchgCount0"}) {
+    EXPECT_EQ(Find<GetExchgCount0Fn>(name)("a", nullptr, "c"), 1);
+  }
+  for (const char* name : {"StatsIsValidExchg0", "IsValidExchg0"}) {
+    const IsValidExchg0Fn valid = Find<IsValidExchg0Fn>(name);
+    EXPECT_EQ(valid("017", "b", "c", "d", 5, 6, 0), 1);
+    EXPECT_EQ(valid("599", "b", "c", "d", 5, 6, 0), 0);
+    EXPECT_EQ(valid("017", "b", "c", "d", 5, 6, 1), 0);
+    EXPECT_EQ(valid(nullptr, nullptr, nullptr, nullptr, 0, 0, 0), 0);
+  }
+}
+
+TEST_F(AbiTest, ARunLeavesTheSameCheckFileOnEveryPlatform) {
+  ScopedWorkDir dir;
+  WriteFileBytes("Plugins/zelta.dom", "Q9LST\r\nQ9MUL\r\n");
+  COleDateTime first = MakeDate(2026, 12, 6, 13, 45);
+  ASSERT_EQ(Reset("Q1ABC/P", 0, &first), 1);
+
+  Qso accepted;
+  EXPECT_EQ(Call("AddData0", accepted), 1);
+  EXPECT_EQ(Call("AddData0", accepted), 1) << "the same QSO again";
+  Qso listed;
+  listed.call = "Q9LST";
+  listed.band = "40";
+  listed.mode = "SSB";
+  listed.freqHz = 7055000;
+  EXPECT_EQ(Call("AddData0", listed), 1);
+  Qso psk = accepted;
+  psk.mode = "BPSK31";
+  psk.freqHz = 3550000;
+  psk.band = "80";
+  EXPECT_EQ(Call("AddData0", psk), 0);
+  Qso noNumber = accepted;
+  noNumber.rcvd = "";
+  EXPECT_EQ(Call("AddData0", noNumber), 0);
+  Qso nulls = accepted;
+  nulls.call = nullptr;
+  nulls.mode = "RTTY";
+  nulls.rstSent = nullptr;
+  nulls.time.status = COleDateTime::null;
+  EXPECT_EQ(Call("AddData0", nulls), 0);
+
+  char message[64];
+  std::memset(message, 0, sizeof message);
+  for (const char* name : {"CheckCallFunc0", "CheckCall0"}) {
+    EXPECT_EQ(Check(name, "Q2XYZ", "CW", "20", message), 0) << name;
+    EXPECT_EQ(Check(name, "Q2XYZ", "SSB", "20", message), 1) << name;
+    EXPECT_EQ(Check(name, "Q9LST", "CW", "20", message), 1) << name;
+    EXPECT_EQ(Check(name, "Q9MUL", "CW", "20", message), 2) << name;
+  }
+  EXPECT_STREQ(message, "\xCD\xEE\xE2\xFB\xE9 \xEC\xF3\xEB\xFC\xF2 ! "
+                       "\xD7\xEB\xE5\xED \xEA\xEE\xED\xF4\xE5\xF0\xE5\xED\xF6\xE8\xE8 !");
+  EXPECT_EQ(Check("CheckCall0", "Q9MUL", "CW", "20", nullptr), 2) << "no buffer, no write";
+
+  EXPECT_EQ(Call("RemoveData0", listed), 1);
+  EXPECT_EQ(Check("CheckCall0", "Q9LST", "CW", "20", message), 2) << "its only QSO is gone";
+  Qso removeNoNumber = accepted;
+  removeNoNumber.sent = "";
+  EXPECT_EQ(Call("RemoveData0", removeNoNumber), 0);
+  EXPECT_EQ(Check("CheckCall0", "Q2XYZ", "CW", "20", message), 0);
+
+  int score = -7;
+  EXPECT_NE(Find<GetResult0Fn>("GetResult0")(&score), nullptr);
+  EXPECT_NE(Find<GetResult0Fn>("GetResult0")(nullptr), nullptr) << "a null score is not written";
+
+  // The own call names the file with '/' mapped; the header keeps it unchanged.
+  EXPECT_EQ(ReadFileBytes("Q1ABC_P-ubn.txt"),
+            "ZELTA TROPHY TEST UBN file Q1ABC/P\r\n\r\n"
+            "QSO: 3550  BPSK31  2026-12-06 0905  Q1ABC  599  001  Q2XYZ  579  017 No contest mode \r\n"
+            "QSO: 14025  CW  2026-12-06 0905  Q1ABC  599  001  Q2XYZ  579  No RX number\r\n"
+            "QSO: 14025  RTTY    Q1ABC    001    579  017 No contest mode \r\n");
+
+  // A second run empties the file but for its header.
+  ASSERT_EQ(Reset("Q1ABC/P", 0, nullptr), 1);
+  EXPECT_EQ(ReadFileBytes("Q1ABC_P-ubn.txt"), "ZELTA TROPHY TEST UBN file Q1ABC/P\r\n\r\n");
+  EXPECT_EQ(Check("CheckCall0", "Q2XYZ", "CW", "20", message), 1) << "the store is empty";
+  // Null texts everywhere are empty texts.
+  ASSERT_EQ(Find<ResetStats0Fn>("ResetStats0")(nullptr, 0, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0,
+                                               nullptr, nullptr, nullptr),
+            1);
+  EXPECT_EQ(ReadFileBytes("-ubn.txt"), "ZELTA TROPHY TEST UBN file \r\n\r\n");
+}
+
+}  // namespace
