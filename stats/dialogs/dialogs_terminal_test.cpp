@@ -39,7 +39,9 @@ std::string OnTerminal(const std::string& typed, const std::function<void()>& sh
   }
   termios mode;
   tcgetattr(slave, &mode);
-  mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);  // the screen shows the form's own text only
+  // The screen shows the form's own text only, with its line ends as written.
+  mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tcsetattr(slave, TCSANOW, &mode);
 
   std::string screen;
