@@ -13,11 +13,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/modal_dialog.h"
+#include "stats/cabrillo_export/cabrillo_log.h"
 #include "stats/dialogs/dialog_ids.h"
 #include "stats/dialogs/emission_setup_dialog.h"
 #include "stats/dialogs/header_dialog.h"
@@ -355,6 +357,185 @@ TEST(EmissionSetupDialog, CallingThreadKeepsDeliveringItsMessages) {
       << "the request to quit must survive the dialog";
   EXPECT_EQ(msg.wParam, 42u);
   DestroyWindow(host);
+}
+
+/*===-- Cabrillo header dialog ----------------------------------------------===*/
+
+// What the first OK writes: the eight keys, empty values included, no "Claimed".
+const char kFirstUseFile[] =
+    "[Settings]\r\nOperators=Q1ABC\r\nName=\r\nAddress=\r\nLocation=\r\n"
+    "Contest=ZELTA-CUP\r\nEmail=\r\nClub=\r\nSoapBox=\r\n";
+
+const int kEditIds[] = {IDC_SOAPBOX, IDC_ADDRESS, IDC_EMAIL,   IDC_CLUB,    IDC_OPERATORS,
+                        IDC_NAME,    IDC_CLAIMED, IDC_CONTEST, IDC_CALLSIGN, IDC_LOCATION};
+const int kComboIds[] = {IDC_CATEGORY_OPERATOR, IDC_CATEGORY_BAND, IDC_CATEGORY_MODE,
+                         IDC_CATEGORY_POWER};
+
+TEST(HeaderDialog, FirstUseShowsTheLoadedDetailsAndOkSavesTheEightKeys) {
+  ScopedWorkDir dir;
+  EnsurePluginsFolder();
+  EntrantDetails details;
+
+  std::map<int, std::string> texts;
+  std::map<int, int> selections;
+  std::map<int, std::vector<std::string>> items;
+  std::vector<int> tabOrder;
+  int result = -1;
+  ASSERT_TRUE(WithDialog(
+      kHeaderCaption,
+      [&](HWND dialog) {
+        for (int id : kEditIds) texts[id] = Text(dialog, id);
+        for (int id : kComboIds) {
+          texts[id] = Text(dialog, id);
+          selections[id] = ComboSelection(dialog, id);
+          items[id] = ComboItems(dialog, id);
+        }
+        HWND control = GetDlgItem(dialog, IDC_SOAPBOX);
+        for (int i = 0; i < 6 && control != nullptr; ++i) {
+          control = GetNextDlgTabItem(dialog, control, FALSE);
+          tabOrder.push_back(GetDlgCtrlID(control));
+        }
+        SaveScreenshot(dialog, kStartFolder / "header_dialog.bmp");
+        Click(dialog, IDOK);
+      },
+      [&] { result = EditEntrantDetails(details, "Q1ABC"); }))
+      << "the header dialog did not appear or did not close";
+
+  EXPECT_EQ(texts[IDC_CALLSIGN], "Q1ABC");
+  EXPECT_EQ(texts[IDC_OPERATORS], "Q1ABC");
+  EXPECT_EQ(texts[IDC_CONTEST], "ZELTA-CUP");
+  for (int id : {IDC_SOAPBOX, IDC_ADDRESS, IDC_EMAIL, IDC_CLUB, IDC_NAME, IDC_CLAIMED,
+                 IDC_LOCATION}) {
+    EXPECT_EQ(texts[id], "") << "control " << id;
+  }
+  // The four default categories are the first items, added in order, unsorted.
+  for (int id : kComboIds) EXPECT_EQ(selections[id], 0) << "control " << id;
+  EXPECT_EQ(texts[IDC_CATEGORY_MODE], "SSB");
+  EXPECT_EQ(items[IDC_CATEGORY_OPERATOR],
+            (std::vector<std::string>{"SINGLE-OP", "SINGLE-OP-18", "MULTI-OP", "MULTI-OP-18",
+                                      "CONFERENC"}));
+  EXPECT_EQ(items[IDC_CATEGORY_BAND], (std::vector<std::string>{"ALL", "160M-80M-40M", "20M-15M-10M"}));
+  EXPECT_EQ(items[IDC_CATEGORY_MODE], (std::vector<std::string>{"SSB", "CW", "MIX"}));
+  EXPECT_EQ(items[IDC_CATEGORY_POWER], (std::vector<std::string>{"HIGH", "LOW", "QRP"}));
+  // Tab visits only the controls with a tab stop, in the template's order.
+  EXPECT_EQ(tabOrder, (std::vector<int>{IDC_CATEGORY_OPERATOR, IDC_CATEGORY_BAND,
+                                        IDC_CATEGORY_MODE, IDC_CATEGORY_POWER, IDC_LOCATION,
+                                        IDC_SOAPBOX}));
+
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(ReadFileBytes("Plugins/QOLEB.ini"), kFirstUseFile);
+}
+
+TEST(HeaderDialog, OkTakesTheTypedTextsButNeverClaimed) {
+  ScopedWorkDir dir;
+  WriteFileBytes("Plugins/QOLEB.ini", "[Settings]\r\nClaimed=1234\r\n");
+  EntrantDetails details;
+
+  int result = -1;
+  ASSERT_TRUE(WithDialog(
+      kHeaderCaption,
+      [&](HWND dialog) {
+        SetText(dialog, IDC_CLAIMED, "999999");
+        SetText(dialog, IDC_ADDRESS, "12 Main St\r\nTown");
+        SetText(dialog, IDC_CALLSIGN, "Q1ABC/P");
+        SendMessageA(GetDlgItem(dialog, IDC_CATEGORY_OPERATOR), CB_SETCURSEL, 4, 0);
+        SetText(dialog, IDC_CATEGORY_MODE, "CHECKLOG");  // typed, not in the list
+        Click(dialog, IDOK);
+      },
+      [&] { result = EditEntrantDetails(details, "Q1ABC"); }));
+
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(details.claimed, "1234") << "CLAIMED comes from the settings file only";
+  EXPECT_EQ(details.address, "12 Main St\r\nTown");
+  EXPECT_EQ(details.callsign, "Q1ABC/P");
+  EXPECT_EQ(details.fileStem, "Q1ABC");
+  EXPECT_EQ(details.categoryOperator, "CONFERENC");
+  EXPECT_EQ(details.categoryMode, "CHECKLOG");
+  const std::string saved =
+      "[Settings]\r\nClaimed=1234\r\nOperators=Q1ABC\r\nName=\r\n"
+      "Address=12 Main St<CR><LF>Town\r\nLocation=\r\nContest=ZELTA-CUP\r\nEmail=\r\nClub=\r\n"
+      "SoapBox=\r\n";
+  EXPECT_EQ(ReadFileBytes("Plugins/QOLEB.ini"), saved);
+  const std::string log = CabrilloLogText(details, details.claimed, "");
+  EXPECT_NE(log.find("CATEGORY-MODE: CHECKLOG\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("CLAIMED-SCORE: 1234\r\n"), std::string::npos) << log;
+
+  // The next run shows the address over two lines again and the categories at
+  // their defaults; Cancel leaves the file as it is.
+  std::string address;
+  int addressLines = 0;
+  std::string mode;
+  std::string claimed;
+  ASSERT_TRUE(WithDialog(
+      kHeaderCaption,
+      [&](HWND dialog) {
+        address = Text(dialog, IDC_ADDRESS);
+        addressLines =
+            static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_ADDRESS), EM_GETLINECOUNT, 0, 0));
+        mode = Text(dialog, IDC_CATEGORY_MODE);
+        claimed = Text(dialog, IDC_CLAIMED);
+        SetText(dialog, IDC_NAME, "Petr");
+        Click(dialog, IDCANCEL);
+      },
+      [&] { result = EditEntrantDetails(details, "Q1ABC"); }));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(address, "12 Main St\r\nTown");
+  EXPECT_EQ(addressLines, 2);
+  EXPECT_EQ(mode, "SSB");
+  EXPECT_EQ(claimed, "1234");
+  EXPECT_EQ(details.name, "") << "Cancel takes nothing";
+  EXPECT_EQ(details.categoryMode, "SSB");
+  EXPECT_EQ(ReadFileBytes("Plugins/QOLEB.ini"), saved);
+
+  // The close box on first use writes nothing either.
+  std::filesystem::remove("Plugins/QOLEB.ini");
+  ASSERT_TRUE(WithDialog(
+      kHeaderCaption, [](HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+      [&] { result = EditEntrantDetails(details, "Q1ABC"); }));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(details.operators, "Q1ABC");
+  EXPECT_FALSE(std::filesystem::exists("Plugins/QOLEB.ini"));
+}
+
+TEST(ModalDialog, ComboShowsTheFirstItemThatBeginsWithItsTextOrTheTextItself) {
+  platform::DialogForm form;
+  form.templateId = IDD_HEADER;
+  const std::vector<std::pair<int, const char*>> combos = {
+      {IDC_CATEGORY_OPERATOR, "multi"}, {IDC_CATEGORY_BAND, "CHECKLOG"},
+      {IDC_CATEGORY_MODE, ""}, {IDC_CATEGORY_POWER, "low"}};
+  for (const auto& [id, text] : combos) {
+    platform::DialogField field;
+    field.kind = platform::FieldKind::Combo;
+    field.controlId = id;
+    field.text = text;
+    field.items = {"SINGLE-OP", "MULTI-OP", "ALL", "LOW"};
+    form.fields.push_back(field);
+  }
+  std::map<int, int> selections;
+  std::map<int, std::string> texts;
+  int result = -1;
+  ASSERT_TRUE(WithDialog(
+      kHeaderCaption,
+      [&](HWND dialog) {
+        for (const auto& combo : combos) {
+          selections[combo.first] = ComboSelection(dialog, combo.first);
+          texts[combo.first] = Text(dialog, combo.first);
+        }
+        Click(dialog, IDOK);
+      },
+      [&] { result = platform::RunModalDialog(form); }));
+
+  EXPECT_EQ(selections[IDC_CATEGORY_OPERATOR], 1);
+  EXPECT_EQ(selections[IDC_CATEGORY_BAND], CB_ERR);
+  EXPECT_EQ(texts[IDC_CATEGORY_BAND], "CHECKLOG");
+  EXPECT_EQ(selections[IDC_CATEGORY_MODE], 0) << "an empty text begins every item";
+  EXPECT_EQ(selections[IDC_CATEGORY_POWER], 3);
+  // OK takes back what the controls show.
+  ASSERT_EQ(result, platform::kDialogOk);
+  EXPECT_EQ(form.fields[0].text, "MULTI-OP");
+  EXPECT_EQ(form.fields[1].text, "CHECKLOG");
+  EXPECT_EQ(form.fields[2].text, "SINGLE-OP");
+  EXPECT_EQ(form.fields[3].text, "LOW");
 }
 
 /*===-- Failure ----------------------------------------------------------------===*/
