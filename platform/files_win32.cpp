@@ -1,5 +1,7 @@
 // Win32 side of files.h.
 #include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileA (a different call); the name here is ours.
+#undef ReplaceFile
 
 #include "platform/files.h"
 

@@ -1,0 +1,11 @@
+#include "stats/settings/line_breaks.h"
+
+#include "stats/settings/replace_all.h"
+
+std::string EncodeLineBreaks(const std::string& text) {
+  return ReplaceAll(ReplaceAll(text, "\r", kStoredCr), "\n", kStoredLf);
+}
+
+std::string DecodeLineBreaks(const std::string& stored) {
+  return ReplaceAll(ReplaceAll(stored, kStoredCr, "\r"), kStoredLf, "\n");
+}
