@@ -6,16 +6,14 @@
 
 #include "platform/message_pump.h"
 #include "platform/modal_dialog.h"
-#include "platform/profile.h"
 #include "stats/dialogs/dialog_ids.h"
 #include "stats/interface/plugin_state.h"
-#include "stats/settings/entrant_details.h"
+#include "stats/settings/settings_store.h"
 
 namespace {
 
 // The template's caption in Windows-1251: "Вид излучения" (type of emission).
 constexpr char kEmissionCaption[] = "\xC2\xE8\xE4 \xE8\xE7\xEB\xF3\xF7\xE5\xED\xE8\xFF";
-constexpr char kModeKey[] = "Mode";
 
 platform::DialogForm EmissionForm(std::int32_t emission) {
   platform::DialogField choice;
@@ -60,6 +58,5 @@ void SetupSet(PluginState& state) {
   dialog.emission = state.emissionChoice;
   if (dialog.RunModal() != platform::kDialogOk) return;
   state.emissionChoice = dialog.emission;
-  platform::WriteProfileString(SettingsSection, kModeKey, std::to_string(state.emissionChoice),
-                               SettingsFile);
+  WriteSetting(kModeKey, std::to_string(state.emissionChoice));
 }
