@@ -63,7 +63,8 @@ struct DialogForm {
 // order, each with its label and current value; an empty line keeps a value and
 // a line holding only "." empties it or ends a text of several lines; a Combo
 // takes an item's number or any text; a final question chooses OK or Cancel.
-// End of input is Cancel. When standard input is no terminal: kDialogNotShown.
+// End of input is Cancel. When standard input or standard error is no terminal
+// (a pipe, a file, a test run that captures the output): kDialogNotShown.
 int RunModalDialog(DialogForm& form);
 
 // What a test sees of a dialog in place of the dialog itself: it may change the

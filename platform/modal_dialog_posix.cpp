@@ -170,7 +170,9 @@ std::optional<int> AskOkOrCancel() {
 }  // namespace
 
 int RunModalDialogNative(DialogForm& form) {
-  if (!::isatty(STDIN_FILENO)) return kDialogNotShown;
+  // The form needs a keyboard and a screen the operator can read: a form whose
+  // questions go to a file or a pipe would wait for blind answers.
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return kDialogNotShown;
 
   // The answers go into a copy: Cancel and the end of input take no text back.
   DialogForm answers = form;

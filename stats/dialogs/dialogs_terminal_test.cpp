@@ -30,7 +30,9 @@ using testing_support::WriteFileBytes;
 // that has `typed` waiting as keyboard input; returns what appeared on it. The
 // input always ends with an end-of-input key, so a form that asks for more than
 // the test typed sees Cancel instead of waiting for ever.
-std::string OnTerminal(const std::string& typed, const std::function<void()>& show) {
+// With `screenOnTerminal` false, standard error goes to /dev/null instead.
+std::string OnTerminal(const std::string& typed, const std::function<void()>& show,
+                       bool screenOnTerminal = true) {
   int master = -1;
   int slave = -1;
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
@@ -57,7 +59,9 @@ std::string OnTerminal(const std::string& typed, const std::function<void()>& sh
   const int savedInput = dup(STDIN_FILENO);
   const int savedError = dup(STDERR_FILENO);
   dup2(slave, STDIN_FILENO);
-  dup2(slave, STDERR_FILENO);
+  const int nothing = open("/dev/null", O_WRONLY);
+  dup2(screenOnTerminal ? slave : nothing, STDERR_FILENO);
+  close(nothing);
   show();
   dup2(savedInput, STDIN_FILENO);
   dup2(savedError, STDERR_FILENO);
@@ -222,6 +226,12 @@ TEST(HeaderTerminalForm, CancelEndOfInputOrNoTerminalKeepTheLoadedDetails) {
   WithoutTerminal([&] { result = EditEntrantDetails(details, "Q1ABC"); });
   EXPECT_EQ(result, 0);
   expectLoaded("no terminal");
+
+  // Nor when its questions would not reach the screen, whatever is typed.
+  result = -1;
+  OnTerminal(kKeepAll + "\n", [&] { result = EditEntrantDetails(details, "Q1ABC"); }, false);
+  EXPECT_EQ(result, 0);
+  expectLoaded("no screen");
 }
 
 /*===-- Emission setup form ----------------------------------------------------===*/
