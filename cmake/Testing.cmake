@@ -19,7 +19,8 @@ endif()
 # add_unit_test(name SOURCES src... [LIBS lib...] [GUI])
 # Builds one GoogleTest program. Natively every test case becomes a CTest test;
 # in the cross build the whole program is one CTest test run under Wine (GUI: on a
-# virtual display), since every Wine start costs about a second.
+# virtual display, one GUI test at a time), since every Wine start costs about a second.
+# Custom GUI tests use ${ZELTA_WINE_RUN_GUI} and RESOURCE_LOCK wine_gui the same way.
 function(add_unit_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -29,6 +30,10 @@ function(add_unit_test name)
       set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${ZELTA_WINE_RUN_GUI}")
     endif()
     add_test(NAME ${name} COMMAND ${name})
+    if(T_GUI)
+      # GUI tests share one prefix and its Wine server: one at a time.
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_gui)
+    endif()
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endif()

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the cross build under 32-bit Wine.
 #   wine-run.sh [--prefix DIR] [--gui] program.exe args...
-# --gui runs it on a virtual display (xvfb-run -a). The build passes its own
-# Wine prefix with --prefix; it is created on first use.
+# --gui runs it on a virtual display (xvfb-run -a) in a prefix of its own
+# (DIR-gui): Wine's desktop belongs to the first process of a prefix, so a
+# program started without a display would keep later windows from being shown.
+# The Wine server of that prefix is ended afterwards, so that the next GUI run
+# starts on its own display. The build passes its prefix with --prefix; it is
+# created on first use.
 set -euo pipefail
 
 gui=0
@@ -14,6 +18,7 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
+[ "$gui" = 1 ] && prefix="$prefix-gui"
 export WINEPREFIX="$prefix"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -32,7 +37,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 ) 9>"$WINEPREFIX.lock"
 
 if [ "$gui" = 1 ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+    'status=0; wine "$@" || status=$?; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; exit $status' \
+    wine-gui "$@"
 else
   exec wine "$@"
 fi

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "stats/cabrillo_export/cabrillo_log.h"
@@ -32,31 +34,42 @@ struct BandFigures {
   std::int32_t Points() const { return 3 * listed + 2 * unlistedCw + unlistedSsb; }
 };
 
-// Counts the stored QSOs of `band`. Each lookup in the region list may show a box.
-BandFigures CountBand(RunState& run, const std::string& band) {
-  BandFigures figures;
-  std::set<std::string> countedListedCalls;  // multipliers already counted on this band
+// The figures of every band, in one walk through the store. The region list is
+// asked once per distinct call; each lookup may show a box, inside which the host
+// may call again, so the store is walked by index with the bound checked each time.
+std::unordered_map<std::string, BandFigures> CountBands(RunState& run) {
+  std::unordered_map<std::string, BandFigures> figures;
+  std::unordered_map<std::string, std::unordered_set<std::string>> countedListedCalls;
+  for (std::size_t b = 0; b < run.bandList.Count(); ++b) figures.emplace(run.bandList.At(b), BandFigures());
+  std::unordered_map<std::string, bool> listedByCall;
   for (std::size_t i = 0; i < run.qsoStore.Count(); ++i) {
-    std::string call, mode, listedCall;
+    std::string call, mode, band, listedCall;
     {
       const QsoEntry& entry = run.qsoStore.At(i);
-      if (entry.band != band || entry.call.empty()) continue;
+      if (entry.call.empty() || figures.count(entry.band) == 0) continue;
       call = entry.call;
       mode = entry.mode;
+      band = entry.band;
       listedCall = entry.listedCall;
     }
-    ++figures.qsos;
-    if (FindInRegionList(run.regionList, call) != 0) {
-      ++figures.listed;
+    auto known = listedByCall.find(call);
+    const bool listed = known != listedByCall.end()
+                            ? known->second
+                            : listedByCall.emplace(call, FindInRegionList(run.regionList, call) != 0)
+                                  .first->second;
+    BandFigures& bandFigures = figures[band];
+    ++bandFigures.qsos;
+    if (listed) {
+      ++bandFigures.listed;
     } else if (mode == "CW") {
-      ++figures.unlistedCw;
+      ++bandFigures.unlistedCw;
     } else if (mode == "SSB") {
-      ++figures.unlistedSsb;
+      ++bandFigures.unlistedSsb;
     }
-    if (mode == "CW") ++figures.cw;
-    if (mode == "SSB") ++figures.ssb;
-    if (!listedCall.empty() && countedListedCalls.insert(listedCall).second) {
-      ++figures.multipliers;
+    if (mode == "CW") ++bandFigures.cw;
+    if (mode == "SSB") ++bandFigures.ssb;
+    if (!listedCall.empty() && countedListedCalls[band].insert(listedCall).second) {
+      ++bandFigures.multipliers;
     }
   }
   return figures;
@@ -79,10 +92,16 @@ std::string BandSortKey(const std::string& band) {
 }
 
 void SortBandList(BandList& bands) {
-  for (std::size_t i = 0; i + 1 < bands.Count(); ++i) {
-    for (std::size_t j = i + 1; j < bands.Count(); ++j) {
+  std::vector<std::string> keys;
+  keys.reserve(bands.Count());
+  for (std::size_t i = 0; i < bands.Count(); ++i) keys.push_back(BandSortKey(bands.At(i)));
+  for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
+    for (std::size_t j = i + 1; j < keys.size(); ++j) {
       // std::string compares bytes as unsigned values, as memcmp does.
-      if (BandSortKey(bands.At(i)) < BandSortKey(bands.At(j))) bands.Swap(i, j);
+      if (keys[i] < keys[j]) {
+        keys[i].swap(keys[j]);
+        bands.Swap(i, j);
+      }
     }
   }
 }
@@ -106,9 +125,11 @@ const char* GetResult(PluginState& state, int* score) {
   std::int32_t totalMultipliers = 0;
   std::int32_t totalCw = 0;
   std::int32_t totalSsb = 0;
+  const std::unordered_map<std::string, BandFigures> allFigures = CountBands(state.run);
   for (std::size_t b = 0; b < state.run.bandList.Count(); ++b) {
     const std::string band = state.run.bandList.At(b);
-    const BandFigures figures = CountBand(state.run, band);
+    const auto found = allFigures.find(band);
+    const BandFigures figures = found != allFigures.end() ? found->second : BandFigures();
     text += band + "\t " + Number(figures.qsos) + "\t " + Number(figures.Points()) + "\t\t   " +
             Number(figures.cw) + "\t  " + Number(figures.ssb) + "\r\n";
     totalPoints += figures.Points();
