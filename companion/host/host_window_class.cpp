@@ -1,0 +1,13 @@
+// Recognising the host's main window by the beginning of its class name.
+#include "companion/host/host_window_class.h"
+
+#include <cstring>
+
+namespace companion {
+
+bool IsHostWindowClass(const char* className) {
+  // strncmp stops at the name's terminator, so a shorter name differs there.
+  return std::strncmp(className, hostWindowClassPrefix, sizeof hostWindowClassPrefix - 1) == 0;
+}
+
+}  // namespace companion
