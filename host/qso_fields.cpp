@@ -1,0 +1,222 @@
+#include "host/qso_fields.h"
+
+#include <array>
+
+namespace zelta {
+namespace {
+
+struct Band {
+  const char* adif;    // the ADIF enumeration value
+  const char* host;    // the host's name: the metres without the unit
+  std::uint32_t lowHz;
+  std::uint32_t highHz;
+};
+
+// Amateur bands (edges inclusive) as ADIF defines them, up to what fits in the
+// 32-bit hertz value that the plug-in takes.
+constexpr std::array<Band, 18> kBands = {{
+    {"160m", "160", 1800000u, 2000000u},
+    {"80m", "80", 3500000u, 4000000u},
+    {"60m", "60", 5060000u, 5450000u},
+    {"40m", "40", 7000000u, 7300000u},
+    {"30m", "30", 10100000u, 10150000u},
+    {"20m", "20", 14000000u, 14350000u},
+    {"17m", "17", 18068000u, 18168000u},
+    {"15m", "15", 21000000u, 21450000u},
+    {"12m", "12", 24890000u, 24990000u},
+    {"10m", "10", 28000000u, 29700000u},
+    {"6m", "6", 50000000u, 54000000u},
+    {"4m", "4", 70000000u, 71000000u},
+    {"2m", "2", 144000000u, 148000000u},
+    {"1.25m", "1.25", 222000000u, 225000000u},
+    {"70cm", "70cm", 420000000u, 450000000u},
+    {"33cm", "33cm", 902000000u, 928000000u},
+    {"23cm", "23cm", 1240000000u, 1300000000u},
+    {"13cm", "13cm", 2300000000u, 2450000000u},
+}};
+
+struct Designator {
+  const char* text;
+  const char* host;
+};
+
+constexpr std::array<Designator, 8> kDesignators = {{
+    {"50", "6"}, {"70", "4"}, {"144", "2"}, {"222", "1.25"},
+    {"432", "70cm"}, {"902", "33cm"}, {"1.2G", "23cm"}, {"2.3G", "13cm"},
+}};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+int Number(std::string_view digits) {
+  int value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+bool SetDate(int year, int month, int day, platform::CalendarTime& time) {
+  static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1900 || month < 1 || month > 12 || day < 1) return false;
+  const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+  if (day > last) return false;
+  time.year = year;
+  time.month = month;
+  time.day = day;
+  return true;
+}
+
+bool SetTime(int hour, int minute, int second, platform::CalendarTime& time) {
+  if (hour > 23 || minute > 59 || second > 59) return false;
+  time.hour = hour;
+  time.minute = minute;
+  time.second = second;
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> DecimalToScaledInteger(std::string_view text, int scaleDigits) {
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  if ((!whole.empty() && !AllDigits(whole)) || (!fraction.empty() && !AllDigits(fraction))) {
+    return std::nullopt;
+  }
+  // Whole digits, then exactly `scaleDigits` fraction digits, then round on the next one.
+  std::uint64_t value = 0;
+  for (char c : whole) {
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (value > 0xFFFFFFFFull) return std::nullopt;
+  }
+  for (int i = 0; i < scaleDigits; ++i) {
+    const std::size_t index = static_cast<std::size_t>(i);
+    const int digit = index < fraction.size() ? fraction[index] - '0' : 0;
+    value = value * 10 + static_cast<std::uint64_t>(digit);
+    if (value > 0xFFFFFFFFull) return std::nullopt;
+  }
+  const std::size_t next = static_cast<std::size_t>(scaleDigits);
+  if (next < fraction.size() && fraction[next] >= '5') ++value;
+  if (value > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+std::optional<std::string> BandForFrequency(std::uint32_t hz) {
+  for (const Band& band : kBands) {
+    if (hz >= band.lowHz && hz <= band.highHz) return std::string(band.host);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> BandForAdifBand(std::string_view adifBand) {
+  for (const Band& band : kBands) {
+    if (EqualsIgnoringCase(adifBand, band.adif)) return std::string(band.host);
+  }
+  return std::nullopt;
+}
+
+std::uint32_t BandLowerEdgeHz(std::string_view hostBand) {
+  for (const Band& band : kBands) {
+    if (hostBand == band.host) return band.lowHz;
+  }
+  return 0;
+}
+
+std::optional<std::string> BandForCabrilloDesignator(std::string_view text) {
+  for (const Designator& designator : kDesignators) {
+    if (EqualsIgnoringCase(text, designator.text)) return std::string(designator.host);
+  }
+  return std::nullopt;
+}
+
+std::string ModeForAdif(std::string_view mode, std::string_view submode) {
+  if (EqualsIgnoringCase(mode, "CW")) return "CW";
+  if (EqualsIgnoringCase(mode, "SSB") || EqualsIgnoringCase(mode, "USB") ||
+      EqualsIgnoringCase(mode, "LSB")) {
+    return "SSB";
+  }
+  if (EqualsIgnoringCase(mode, "PSK63")) return "BPSK63";
+  if (EqualsIgnoringCase(mode, "PSK") &&
+      (EqualsIgnoringCase(submode, "PSK63") || EqualsIgnoringCase(submode, "BPSK63"))) {
+    return "BPSK63";
+  }
+  return std::string(submode.empty() ? mode : submode);
+}
+
+std::string ModeForCabrillo(std::string_view code) {
+  if (EqualsIgnoringCase(code, "CW")) return "CW";
+  if (EqualsIgnoringCase(code, "PH")) return "SSB";
+  if (EqualsIgnoringCase(code, "PM")) return "BPSK63";
+  if (EqualsIgnoringCase(code, "RY")) return "RTTY";
+  return std::string(code);
+}
+
+std::optional<std::string> SerialText(std::string_view digits) {
+  if (!AllDigits(digits)) return std::nullopt;
+  const std::size_t first = digits.find_first_not_of('0');
+  std::string text(first == std::string_view::npos ? std::string_view() : digits.substr(first));
+  if (text.size() < 3) text.insert(0, 3 - text.size(), '0');
+  return text;
+}
+
+bool ParseAdifDate(std::string_view text, platform::CalendarTime& time) {
+  if (text.size() != 8 || !AllDigits(text)) return false;
+  return SetDate(Number(text.substr(0, 4)), Number(text.substr(4, 2)), Number(text.substr(6, 2)),
+                 time);
+}
+
+bool ParseAdifTime(std::string_view text, platform::CalendarTime& time) {
+  if ((text.size() != 4 && text.size() != 6) || !AllDigits(text)) return false;
+  const int second = text.size() == 6 ? Number(text.substr(4, 2)) : 0;
+  return SetTime(Number(text.substr(0, 2)), Number(text.substr(2, 2)), second, time);
+}
+
+bool ParseCabrilloDate(std::string_view text, platform::CalendarTime& time) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  const std::string_view year = text.substr(0, 4), month = text.substr(5, 2),
+                         day = text.substr(8, 2);
+  if (!AllDigits(year) || !AllDigits(month) || !AllDigits(day)) return false;
+  return SetDate(Number(year), Number(month), Number(day), time);
+}
+
+bool ParseCabrilloTime(std::string_view text, platform::CalendarTime& time) {
+  if (text.size() != 4 || !AllDigits(text)) return false;
+  return SetTime(Number(text.substr(0, 2)), Number(text.substr(2, 2)), 0, time);
+}
+
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const char* blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return std::string_view();
+  const std::size_t last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace zelta

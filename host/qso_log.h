@@ -1,0 +1,77 @@
+// A contest log as the stand-in host reads it: the QSOs in log order, each already
+// in the form the host hands to the plug-in, and what was skipped on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ole_calendar.h"
+
+namespace zelta {
+
+enum class LogFormat { Adif, Cabrillo };
+
+// Where in the log file something stands: byte offset (from 0) and line (from 1).
+struct LogPosition {
+  std::size_t offset = 0;
+  std::size_t line = 1;
+};
+
+// One QSO, with every value as the host passes it to AddData0.
+struct LogQso {
+  LogPosition position;          // where the record or line starts
+  std::string ownCall;           // the logging station's call for this QSO; may be empty
+  std::string call;              // the worked station, never empty
+  platform::CalendarTime time;   // UTC
+  std::uint32_t freqHz = 0;      // rounded to the nearest hertz
+  std::string mode;              // "CW", "SSB", "BPSK63", "RTTY" or the log's own name
+  std::string rstSent;
+  std::string rstRcvd;
+  std::string sentNumber;        // empty when the log has none (the plug-in refuses it)
+  std::string rcvdNumber;
+  std::string band;              // "160", "80", ... "10", "6", "2", "70cm"
+};
+
+// Something the reader noticed. A skipped record never reaches the plug-in.
+struct LogNote {
+  LogPosition position;
+  std::string text;              // says which record and what is wrong
+};
+
+struct QsoLog {
+  LogFormat format = LogFormat::Adif;
+  std::string ownCall;           // STATION_CALLSIGN, OPERATOR or CALLSIGN; may be empty
+  std::vector<LogQso> qsos;      // in log order
+  std::vector<LogNote> skipped;  // records left out, each with its reason
+  std::vector<LogNote> warnings; // records kept, with a remark (a field dropped, ...)
+};
+
+// The whole log is refused: its structure is broken at `position`.
+class LogRefused : public std::runtime_error {
+ public:
+  LogRefused(LogPosition position, const std::string& what)
+      : std::runtime_error(what), position_(position) {}
+  const LogPosition& Position() const { return position_; }
+
+ private:
+  LogPosition position_;
+};
+
+// Turns byte offsets into line numbers while a reader walks forward through the
+// text; asking for an earlier offset starts again from the top.
+class LineCounter {
+ public:
+  explicit LineCounter(std::string_view text) : text_(text) {}
+  LogPosition At(std::size_t offset);
+
+ private:
+  std::string_view text_;
+  std::size_t offset_ = 0;
+  std::size_t line_ = 1;
+};
+
+}  // namespace zelta

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# End-to-end test of the stand-in host: scores examples/ through the plug-in and
+# compares the summary, the check file and the Cabrillo log with the golden files
+# in host/testdata; checks the other commands, the error exits and the demo.
+#   zelta_end_to_end.sh SOURCE_DIR WORK_DIR ZELTA [WINE_RUN WINE_PREFIX]
+# With WINE_RUN, ZELTA is zelta.exe and runs under Wine with the Russian user
+# locale, so that both builds are held to the same golden bytes.
+set -uo pipefail
+
+source_dir=$1
+work=$2
+zelta=$3
+golden="$source_dir/host/testdata"
+if [ $# -ge 5 ]; then
+  export LC_ALL=ru_RU.UTF-8
+  run=(bash "$4" --prefix "$5" "$zelta")
+  # Message boxes and dialogs need a display under Wine.
+  run_gui=(bash "$4" --prefix "$5" --gui "$zelta")
+else
+  run=("$zelta")
+  run_gui=("$zelta")
+fi
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# expect_exit STATUS NAME command...: runs the command, output in NAME.out and NAME.err.
+expect_exit() {
+  local want=$1 name=$2
+  shift 2
+  "$@" >"$name.out" 2>"$name.err"
+  local got=$?
+  if [ "$got" != "$want" ]; then
+    fail "$name: exit status $got, expected $want"
+    sed 's/^/  | /' "$name.err" >&2
+  fi
+}
+same() {  # same ACTUAL GOLDEN WHAT
+  cmp -s "$1" "$2" || { fail "$3 differs from $2"; diff <(od -c "$2") <(od -c "$1") | head -20 >&2; }
+}
+has() {  # has FILE TEXT: the file holds the text
+  grep -qF -- "$2" "$1" || { fail "$1 lacks: $2"; sed 's/^/  | /' "$1" >&2; }
+}
+
+rm -rf "$work"
+mkdir -p "$work/host/Plugins"
+cp "$source_dir/examples/zelta.dom" "$source_dir/examples/QOLEB.ini" "$work/host/Plugins/"
+cp "$source_dir/examples/cabrillo.ini" "$work/host/"
+cp "$source_dir/examples/sample.adi" "$work/"
+cd "$work" || exit 1
+
+# The sample log scored with the report flag, as the host's report run does.
+expect_exit 0 score "${run_gui[@]}" score sample.adi --report --batch --dir host
+same score.out "$golden/sample-summary.txt" "summary"
+same host/Q1ABC-ubn.txt "$golden/sample-ubn.txt" "check file"
+same host/Q1ABC.cbr "$golden/sample.cbr" "Cabrillo log"
+has score.err "Output: File produced: Q1ABC.cbr"
+has score.err "58 QSOs handed to the plug-in, 52 counted, 6 refused (see Q1ABC-ubn.txt)"
+# The sibling plug-in's key and section survive the plug-in's writes.
+has host/Plugins/QOLEB.ini "AutoSpot=1"
+has host/Plugins/QOLEB.ini "[Window]"
+
+# --raw prints the plug-in's Windows-1251 bytes.
+expect_exit 0 raw "${run[@]}" score sample.adi --raw --batch --dir host
+iconv -f CP1251 -t UTF-8 raw.out >raw.utf8 && same raw.utf8 "$golden/sample-summary.txt" "raw summary"
+
+# The Cabrillo log read back as input scores the same.
+cp host/Q1ABC.cbr readback.cbr
+expect_exit 0 cabrillo "${run[@]}" score readback.cbr --batch --dir host
+same cabrillo.out "$golden/sample-summary.txt" "summary of the Cabrillo log"
+
+# Call check and exchange rule, after the sample's QSOs.
+expect_exit 0 check_dupe "${run[@]}" check Q3ZD --band 20 --mode CW sample.adi --dir host
+has check_dupe.out "Q3ZD on 20 in CW: duplicate (0)"
+expect_exit 0 check_plain "${run[@]}" check Q9XX --band 20m --mode CW sample.adi --dir host
+has check_plain.out "Q9XX on 20 in CW: no duplicate, no new multiplier (1)"
+expect_exit 0 check_mult "${run[@]}" check Q3ZP --band 15 --mode SSB sample.adi --dir host
+has check_mult.out "Q3ZP on 15 in SSB: new multiplier (2): Новый мульт ! Член конференции !"
+expect_exit 0 exchange_ok "${run[@]}" exchange 017
+has exchange_ok.out '"017": acceptable exchange (1)'
+expect_exit 0 exchange_599 "${run[@]}" exchange 599
+has exchange_599.out '"599": not an acceptable exchange (0)'
+
+# Usage errors exit 2.
+expect_exit 2 no_command "${run[@]}"
+expect_exit 2 bad_option "${run[@]}" score sample.adi --bogus
+has bad_option.err "unknown option '--bogus'"
+expect_exit 2 no_log "${run[@]}" score
+printf '<CALL:4>Q3ZZ<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR>\r\n' >nocall.adi
+expect_exit 2 no_own_call "${run[@]}" score nocall.adi --dir host
+has no_own_call.err "nocall.adi names no own call sign"
+
+# A log that cannot be read exits 1 and names the file, line and byte.
+expect_exit 1 missing "${run[@]}" score missing.adi --dir host
+has missing.err "cannot read the log missing.adi"
+printf '<CALL:4>Q3ZZ<QSO_DATE:8>20261206\r\n<TIME_ON:x>0910<EOR>\r\n' >broken.adi
+expect_exit 1 broken "${run[@]}" score broken.adi --call Q1ABC --dir host
+has broken.err "broken.adi:2: cannot read the log (byte 34): field TIME_ON: the length 'x' is not a number"
+expect_exit 1 no_dir "${run[@]}" score sample.adi --dir no-such-folder
+has no_dir.err "host folder no-such-folder does not exist"
+# A record that cannot become a QSO is skipped with its reason; the rest count.
+printf '<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR>\r\n<CALL:4>Q3ZZ<QSO_DATE:8>20261206<TIME_ON:4>0911<BAND:3>20m<MODE:2>CW<STX:1>1<SRX:2>17<EOR>\r\n' >skip.adi
+expect_exit 0 skip "${run[@]}" score skip.adi --call Q1ABC --dir host
+has skip.err "skip.adi:1: record 1 skipped: no CALL"
+has skip.err "1 QSO handed to the plug-in, 1 counted; 1 record of the log skipped"
+
+# Help and version.
+expect_exit 0 help "${run[@]}" score --help
+has help.out "Example:"
+expect_exit 0 version "${run[@]}" --version
+has version.out "zelta "
+
+# The demo in a fresh folder.
+mkdir fresh && cd fresh || exit 1
+expect_exit 0 demo "${run_gui[@]}" demo
+same zelta-demo/Q1ABC.cbr "$golden/sample.cbr" "demo Cabrillo log"
+same zelta-demo/Q1ABC-ubn.txt "$golden/sample-ubn.txt" "demo check file"
+has demo.out "Cabrillo log:              zelta-demo/Q1ABC.cbr"
+head -c "$(stat -c %s "$golden/sample-summary.txt")" demo.out >demo-summary.txt
+same demo-summary.txt "$golden/sample-summary.txt" "demo summary"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed in $work" >&2
+  exit 1
+fi
+echo "zelta end to end: all checks passed"
