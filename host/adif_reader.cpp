@@ -1,5 +1,6 @@
 #include "host/adif_reader.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,30 +10,31 @@
 namespace zelta {
 namespace {
 
-struct Field {
-  std::string name;        // upper case
-  std::string_view value;  // trimmed of blanks
+// The fields the host reads, in the order of kFieldNames.
+enum FieldId {
+  kCall, kQsoDate, kTimeOn, kFreq, kBand, kMode, kSubmode, kRstSent, kRstRcvd, kStx, kSrx,
+  kStxString, kSrxString, kStationCallsign, kOperator, kFieldCount
 };
+
+constexpr std::string_view kFieldNames[kFieldCount] = {
+    "CALL", "QSO_DATE", "TIME_ON", "FREQ", "BAND", "MODE", "SUBMODE", "RST_SENT", "RST_RCVD",
+    "STX", "SRX", "STX_STRING", "SRX_STRING", "STATION_CALLSIGN", "OPERATOR"};
+
+// The field that `name` names in any case, or kFieldCount for one the host ignores.
+int FieldIndex(std::string_view name) {
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (EqualsIgnoringCase(name, kFieldNames[i])) return i;
+  }
+  return kFieldCount;
+}
 
 struct Record {
   LogPosition start;
-  std::vector<Field> fields;
-  std::vector<std::string> droppedFields;  // upper-case names
-  std::vector<std::string> dropReasons;
-
-  bool Empty() const { return fields.empty() && droppedFields.empty(); }
+  bool any = false;                                     // a field was seen
+  std::array<std::string_view, kFieldCount> values{};   // first non-empty value, trimmed
+  std::string lostUsedField;                            // why a field the host reads was lost
+  std::vector<std::string> lostOtherFields;             // the same for fields it ignores
 };
-
-// Fields the host reads; a record that lost one of them cannot be used.
-bool IsUsedField(const std::string& name) {
-  static constexpr const char* kUsed[] = {
-      "CALL", "QSO_DATE", "TIME_ON", "FREQ", "BAND", "MODE", "SUBMODE", "RST_SENT", "RST_RCVD",
-      "STX", "SRX", "STX_STRING", "SRX_STRING", "STATION_CALLSIGN", "OPERATOR"};
-  for (const char* used : kUsed) {
-    if (name == used) return true;
-  }
-  return false;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -105,7 +107,7 @@ class AdifReader {
       pos = ReadTag(open);
     }
     // The last record may lack its <EOR>.
-    if (!current_.Empty()) FinishRecord();
+    if (current_.any) FinishRecord();
     return std::move(log_);
   }
 
@@ -119,15 +121,15 @@ class AdifReader {
     }
     const std::string_view spec = bytes_.substr(open + 1, close - open - 1);
     const std::size_t colon = spec.find(':');
-    const std::string name = AsciiUpper(spec.substr(0, colon));
+    const std::string_view name = spec.substr(0, colon);
     if (name.empty()) throw LogRefused(lines_.At(open), "a tag has no field name");
-    if (name == "EOH") {
+    if (EqualsIgnoringCase(name, "EOH")) {
       // What came before belongs to the header.
       current_ = Record();
       return close + 1;
     }
-    if (name == "EOR") {
-      if (!current_.Empty()) FinishRecord();
+    if (EqualsIgnoringCase(name, "EOR")) {
+      if (current_.any) FinishRecord();
       return close + 1;
     }
     std::string_view lengthText;
@@ -137,47 +139,53 @@ class AdifReader {
     }
     // A tag without a length carries no data.
     if (!AllDigits(lengthText) || lengthText.size() > 9) {
-      throw LogRefused(lines_.At(open), "field " + name + ": the length '" +
+      throw LogRefused(lines_.At(open), "field " + AsciiUpper(name) + ": the length '" +
                                             std::string(lengthText) + "' is not a number");
     }
     std::size_t length = 0;
     for (char c : lengthText) length = length * 10 + static_cast<std::size_t>(c - '0');
     const std::size_t dataStart = close + 1;
     if (length > bytes_.size() - dataStart) {
-      throw LogRefused(lines_.At(open), "field " + name + ": the length " +
+      throw LogRefused(lines_.At(open), "field " + AsciiUpper(name) + ": the length " +
                                             std::string(lengthText) +
                                             " runs past the end of the file");
     }
-    if (current_.Empty()) current_.start = lines_.At(open);
+    if (!current_.any) current_.start = lines_.At(open);
+    current_.any = true;
+    const int field = FieldIndex(name);
     std::size_t end = dataStart + length;
     if (!AtFieldBoundary(bytes_, end)) {
       // Some writers count UTF-8 characters rather than bytes.
       const std::optional<std::size_t> utf8End = Utf8End(bytes_, dataStart, length);
       if (!utf8End || !AtFieldBoundary(bytes_, *utf8End)) {
-        current_.droppedFields.push_back(name);
-        current_.dropReasons.push_back("field " + name + " at line " +
-                                       std::to_string(lines_.At(open).line) + ": its length " +
-                                       std::string(lengthText) +
-                                       " does not end where the next field begins");
+        std::string reason = "field " + AsciiUpper(name) + " at line " +
+                             std::to_string(lines_.At(open).line) + ": its length " +
+                             std::string(lengthText) + " does not end where the next field begins";
+        if (field == kFieldCount) {
+          current_.lostOtherFields.push_back(std::move(reason));
+        } else if (current_.lostUsedField.empty()) {
+          current_.lostUsedField = std::move(reason);
+        }
         return end;
       }
       end = *utf8End;
     }
-    current_.fields.push_back({name, TrimBlanks(bytes_.substr(dataStart, end - dataStart))});
+    if (field != kFieldCount && current_.values[field].empty()) {
+      current_.values[field] = TrimBlanks(bytes_.substr(dataStart, end - dataStart));
+    }
     return end;
   }
 
-  std::optional<std::string_view> Get(const char* name) const {
-    for (const Field& field : record_->fields) {
-      if (field.name == name && !field.value.empty()) return field.value;
-    }
-    return std::nullopt;
+  std::optional<std::string_view> Get(FieldId field) const {
+    const std::string_view value = record_->values[field];
+    if (value.empty()) return std::nullopt;
+    return value;
   }
 
-  std::string Value(const char* name) const { return std::string(Get(name).value_or("")); }
+  std::string Value(FieldId field) const { return std::string(record_->values[field]); }
 
   // The string form where the log has it, else the numeric serial as three digits.
-  std::string ExchangeNumber(const char* stringField, const char* serialField) const {
+  std::string ExchangeNumber(FieldId stringField, FieldId serialField) const {
     if (Get(stringField)) return Value(stringField);
     if (Get(serialField)) return SerialText(*Get(serialField)).value_or("");
     return std::string();
@@ -189,7 +197,7 @@ class AdifReader {
     current_ = Record();
     record_ = &record;
     std::string label = "record " + std::to_string(recordNumber_);
-    const std::string call = AsciiUpper(Value("CALL"));
+    const std::string call = AsciiUpper(Value(kCall));
     if (!call.empty()) label += " (" + call + ")";
 
     std::string reason = ProblemOf(record, call);
@@ -197,67 +205,65 @@ class AdifReader {
       log_.skipped.push_back({record.start, label + " skipped: " + reason});
       return;
     }
-    for (const std::string& dropped : record.dropReasons) {
+    for (const std::string& dropped : record.lostOtherFields) {
       log_.warnings.push_back({record.start, label + ": " + dropped + "; the field is ignored"});
     }
     LogQso qso;
     qso.position = record.start;
     qso.call = call;
-    qso.ownCall = AsciiUpper(Get("STATION_CALLSIGN") ? Value("STATION_CALLSIGN")
-                                                     : Value("OPERATOR"));
+    qso.ownCall = AsciiUpper(Get(kStationCallsign) ? Value(kStationCallsign)
+                                                     : Value(kOperator));
     if (log_.ownCall.empty()) log_.ownCall = qso.ownCall;
-    ParseAdifDate(Value("QSO_DATE"), qso.time);
-    ParseAdifTime(Value("TIME_ON"), qso.time);
-    qso.mode = ModeForAdif(Value("MODE"), Value("SUBMODE"));
-    qso.rstSent = Value("RST_SENT");
-    qso.rstRcvd = Value("RST_RCVD");
-    qso.sentNumber = ExchangeNumber("STX_STRING", "STX");
-    qso.rcvdNumber = ExchangeNumber("SRX_STRING", "SRX");
+    ParseAdifDate(Value(kQsoDate), qso.time);
+    ParseAdifTime(Value(kTimeOn), qso.time);
+    qso.mode = ModeForAdif(Value(kMode), Value(kSubmode));
+    qso.rstSent = Value(kRstSent);
+    qso.rstRcvd = Value(kRstRcvd);
+    qso.sentNumber = ExchangeNumber(kStxString, kStx);
+    qso.rcvdNumber = ExchangeNumber(kSrxString, kSrx);
     FillBandAndFrequency(qso, label);
     log_.qsos.push_back(std::move(qso));
   }
 
   // Why the record cannot become a QSO, or an empty text when it can.
   std::string ProblemOf(const Record& record, const std::string& call) const {
-    for (std::size_t i = 0; i < record.droppedFields.size(); ++i) {
-      if (IsUsedField(record.droppedFields[i])) return record.dropReasons[i];
-    }
+    if (!record.lostUsedField.empty()) return record.lostUsedField;
     if (call.empty()) return "no CALL";
     platform::CalendarTime time;
-    if (!Get("QSO_DATE")) return "no QSO_DATE";
-    if (!ParseAdifDate(*Get("QSO_DATE"), time)) {
-      return "QSO_DATE '" + Value("QSO_DATE") + "' is not a date (YYYYMMDD)";
+    if (!Get(kQsoDate)) return "no QSO_DATE";
+    if (!ParseAdifDate(*Get(kQsoDate), time)) {
+      return "QSO_DATE '" + Value(kQsoDate) + "' is not a date (YYYYMMDD)";
     }
-    if (!Get("TIME_ON")) return "no TIME_ON";
-    if (!ParseAdifTime(*Get("TIME_ON"), time)) {
-      return "TIME_ON '" + Value("TIME_ON") + "' is not a time (HHMM or HHMMSS)";
+    if (!Get(kTimeOn)) return "no TIME_ON";
+    if (!ParseAdifTime(*Get(kTimeOn), time)) {
+      return "TIME_ON '" + Value(kTimeOn) + "' is not a time (HHMM or HHMMSS)";
     }
-    if (!Get("MODE")) return "no MODE";
-    for (const char* serial : {"STX", "SRX"}) {
+    if (!Get(kMode)) return "no MODE";
+    for (const FieldId serial : {kStx, kSrx}) {
       if (Get(serial) && !SerialText(*Get(serial))) {
-        return std::string(serial) + " '" + Value(serial) + "' is not a number";
+        return std::string(kFieldNames[serial]) + " '" + Value(serial) + "' is not a number";
       }
     }
     std::optional<std::uint32_t> hz;
-    if (Get("FREQ")) {
-      hz = DecimalToScaledInteger(*Get("FREQ"), 6);
-      if (!hz) return "FREQ '" + Value("FREQ") + "' is not a frequency in MHz";
+    if (Get(kFreq)) {
+      hz = DecimalToScaledInteger(*Get(kFreq), 6);
+      if (!hz) return "FREQ '" + Value(kFreq) + "' is not a frequency in MHz";
     }
-    if (Get("BAND")) {
-      if (!BandForAdifBand(*Get("BAND"))) return "BAND '" + Value("BAND") + "' is not a band";
+    if (Get(kBand)) {
+      if (!BandForAdifBand(*Get(kBand))) return "BAND '" + Value(kBand) + "' is not a band";
     } else if (!hz) {
       return "neither FREQ nor BAND";
     } else if (!BandForFrequency(*hz)) {
-      return "FREQ '" + Value("FREQ") + "' lies on no amateur band and there is no BAND";
+      return "FREQ '" + Value(kFreq) + "' lies on no amateur band and there is no BAND";
     }
     return std::string();
   }
 
   void FillBandAndFrequency(LogQso& qso, const std::string& label) {
     const std::optional<std::uint32_t> hz =
-        Get("FREQ") ? DecimalToScaledInteger(*Get("FREQ"), 6) : std::nullopt;
-    if (Get("BAND")) {
-      qso.band = *BandForAdifBand(*Get("BAND"));
+        Get(kFreq) ? DecimalToScaledInteger(*Get(kFreq), 6) : std::nullopt;
+    if (Get(kBand)) {
+      qso.band = *BandForAdifBand(*Get(kBand));
       if (!hz) {
         // Without a frequency the band's lower edge stands for it.
         qso.freqHz = BandLowerEdgeHz(qso.band);
@@ -265,8 +271,8 @@ class AdifReader {
       }
       qso.freqHz = *hz;
       if (BandForFrequency(*hz) != qso.band) {
-        log_.warnings.push_back({qso.position, label + ": FREQ '" + Value("FREQ") +
-                                                   "' does not lie on BAND '" + Value("BAND") +
+        log_.warnings.push_back({qso.position, label + ": FREQ '" + Value(kFreq) +
+                                                   "' does not lie on BAND '" + Value(kBand) +
                                                    "'; the BAND is used"});
       }
       return;

@@ -70,6 +70,10 @@ bool ParseCabrilloTime(std::string_view text, platform::CalendarTime& time);
 // AsciiUpper()
 std::string AsciiUpper(std::string_view text);
 
+// EqualsIgnoringCase()
+// Whether two texts are equal when ASCII letters are compared without case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // TrimBlanks()
 // `text` without blanks, tabs, CR and LF at either end.
 std::string_view TrimBlanks(std::string_view text);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -207,8 +207,11 @@ bool CheckAllowed(const Options& options, const std::vector<std::string>& allowe
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
   std::ifstream in(fs::path(path), std::ios::binary);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = std::move(content).str();
+  return true;
 }
 
 std::string Where(const std::string& file, const LogPosition& position) {

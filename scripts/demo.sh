@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 cmake --preset native >/dev/null
-cmake --build --preset native >/dev/null
+cmake --build --preset native --target zelta >/dev/null  # zelta and the plug-in it loads
 ./build/native/bin/zelta demo "$@"
