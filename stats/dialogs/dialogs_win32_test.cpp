@@ -540,6 +540,20 @@ TEST(ModalDialog, ComboShowsTheFirstItemThatBeginsWithItsTextOrTheTextItself) {
 
 /*===-- Failure ----------------------------------------------------------------===*/
 
+TEST(ModalDialog, PluginCarriesBothTemplates) {
+  const std::string dll = (kStartFolder / STATS_DLL_FROM_TEST).string();
+  HMODULE plugin = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(plugin, nullptr) << dll;
+  const LPCSTR dialogType = MAKEINTRESOURCEA(5);  // RT_DIALOG
+  EXPECT_NE(FindResourceExA(plugin, dialogType, MAKEINTRESOURCEA(IDD_HEADER),
+                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+            nullptr);
+  EXPECT_NE(FindResourceExA(plugin, dialogType, MAKEINTRESOURCEA(IDD_EMISSION_SETUP),
+                            MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)),
+            nullptr);
+  FreeLibrary(plugin);
+}
+
 TEST(ModalDialog, MissingTemplateCannotBeShown) {
   platform::DialogForm form;
   form.templateId = 999;
