@@ -31,7 +31,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    LC_ALL=ru_RU.UTF-8 wineboot -i >/dev/null 2>&1 || true
+    wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
 ) 9>"$WINEPREFIX.lock"

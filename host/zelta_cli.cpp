@@ -76,7 +76,8 @@ constexpr const char* kCheckHelp =
     "\n"
     "Adds the QSOs of LOG (if given), then asks the plug-in's call check what it says of\n"
     "CALL on BAND in MODE: duplicate, ordinary, or new multiplier with its message.\n"
-    "BAND is the host's band name (20, or 20m); MODE is CW, SSB, BPSK63 or BPSK62.\n"
+    "BAND is the host's band name (20, or 20m); MODE is CW, SSB, BPSK63 or BPSK62\n"
+    "(any case; USB and LSB count as SSB, PSK63 as BPSK63).\n"
     "The own call sign comes from --call or the log.\n"
     "\n"
     "Example:\n"
@@ -377,9 +378,11 @@ int Check(const Options& options) {
     return UsageError("check takes CALL and at most one LOG");
   }
   const auto bandOption = options.Value("--band");
-  const auto mode = options.Value("--mode");
-  if (!bandOption || !mode) return UsageError("check needs --band BAND and --mode MODE");
+  const auto modeOption = options.Value("--mode");
+  if (!bandOption || !modeOption) return UsageError("check needs --band BAND and --mode MODE");
   const std::string band = BandForAdifBand(*bandOption).value_or(*bandOption);
+  // Typed modes in any case; USB and LSB are SSB, PSK63 is BPSK63.
+  const std::string mode = ModeForAdif(AsciiUpper(*modeOption), "");
   const std::string& call = options.positional[0];
 
   QsoLog log;
@@ -398,11 +401,11 @@ int Check(const Options& options) {
   if (const int status = OpenHost(options, plugin); status != kDone) return status;
   AddLog(plugin, log, ownCall, false);
   std::string message;
-  const int answer = plugin.CheckCall(call, band, *mode, message);
-  std::string text = call + " on " + band + " in " + *mode + ": ";
+  const int answer = plugin.CheckCall(call, band, mode, message);
+  std::string text = call + " on " + band + " in " + mode + ": ";
   switch (answer) {
     case 0: text += "duplicate (0)\n"; break;
-    case 1: text += "no duplicate, no new multiplier (1)\n"; break;
+    case 1: text += "ordinary (1): not a duplicate, no new multiplier\n"; break;
     case 2: text += "new multiplier (2): " + Cp1251ToUtf8(message) + "\n"; break;
     default: text += "unexpected answer " + std::to_string(answer) + "\n"; break;
   }

@@ -74,9 +74,9 @@ same cabrillo.out "$golden/sample-summary.txt" "summary of the Cabrillo log"
 # Call check and exchange rule, after the sample's QSOs.
 expect_exit 0 check_dupe "${run[@]}" check Q3ZD --band 20 --mode CW sample.adi --dir host
 has check_dupe.out "Q3ZD on 20 in CW: duplicate (0)"
-expect_exit 0 check_plain "${run[@]}" check Q9XX --band 20m --mode CW sample.adi --dir host
-has check_plain.out "Q9XX on 20 in CW: no duplicate, no new multiplier (1)"
-expect_exit 0 check_mult "${run[@]}" check Q3ZP --band 15 --mode SSB sample.adi --dir host
+expect_exit 0 check_plain "${run[@]}" check Q9XX --band 20m --mode cw sample.adi --dir host
+has check_plain.out "Q9XX on 20 in CW: ordinary (1): not a duplicate, no new multiplier"
+expect_exit 0 check_mult "${run[@]}" check Q3ZP --band 15 --mode USB sample.adi --dir host
 has check_mult.out "Q3ZP on 15 in SSB: new multiplier (2): Новый мульт ! Член конференции !"
 expect_exit 0 exchange_ok "${run[@]}" exchange 017
 has exchange_ok.out '"017": acceptable exchange (1)'

@@ -5,7 +5,8 @@
 #include <string>
 
 // Collects every message box shown while the object lives, one line per box,
-// "caption: text", and answers each with OK. Win32: a watcher thread finds the
+// "caption: text", and answers each with OK (the plug-in's header dialog is
+// cancelled, as where it cannot be shown). Win32: a watcher thread finds the
 // boxes of this process, reads them and presses OK. POSIX: the boxes are lines
 // on standard error, which is redirected to a file meanwhile.
 class BoxCapture {

@@ -11,6 +11,7 @@
 
 #include "platform/launch.h"
 #include "platform/message_box.h"
+#include "platform/modal_dialog.h"
 #include "stats/accounting/accounting.h"
 #include "stats/call_check/call_check.h"
 #include "stats/interface/plugin_state.h"
@@ -63,10 +64,13 @@ class DifferentialTest : public ::testing::Test {
         model_(base_ / "model") {
     previous_ = fs::current_path();
     platform::SetStartProgramHook([](const std::string&) {});
+    // The header dialog of a run with report is "cannot be shown", as without a terminal.
+    platform::SetModalDialogHook([](platform::DialogForm&) { return platform::kDialogNotShown; });
   }
   ~DifferentialTest() override {
     platform::SetStartProgramHook(nullptr);
     platform::SetMessageBoxHook(nullptr);
+    platform::SetModalDialogHook(nullptr);
     fs::current_path(previous_);
     std::error_code ignored;
     fs::remove_all(base_, ignored);
