@@ -31,8 +31,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
+    # Bounded: a service of the new prefix that never settles must not hang the tests.
+    timeout 180 wineboot -i >/dev/null 2>&1 || true
+    timeout 60 wineserver -w || wineserver -k 2>/dev/null || true
   fi
 ) 9>"$WINEPREFIX.lock"
 
