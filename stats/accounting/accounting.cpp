@@ -1,6 +1,7 @@
 #include "stats/accounting/accounting.h"
 
 #include <optional>
+#include <utility>
 
 #include "stats/region_list/region_list.h"
 
@@ -20,17 +21,18 @@ RefusedQso ToRefused(const QsoArguments& qso) {
   return refused;
 }
 
-QsoEntry ToEntry(const QsoArguments& qso) {
+// The record of a QSO; takes the texts over from `qso`.
+QsoEntry ToEntry(QsoArguments&& qso) {
   QsoEntry entry;
-  entry.call = qso.call;
-  entry.aux23 = qso.aux23;
-  entry.aux30 = qso.aux30;
-  entry.band = qso.band;
-  entry.mode = qso.mode;
-  entry.rstRcvd = qso.rstRcvd;
-  entry.rstSent = qso.rstSent;
-  entry.rcvdNumber = qso.rcvdNumber;
-  entry.sentNumber = qso.sentNumber;
+  entry.call = std::move(qso.call);
+  entry.aux23 = std::move(qso.aux23);
+  entry.aux30 = std::move(qso.aux30);
+  entry.band = std::move(qso.band);
+  entry.mode = std::move(qso.mode);
+  entry.rstRcvd = std::move(qso.rstRcvd);
+  entry.rstSent = std::move(qso.rstSent);
+  entry.rcvdNumber = std::move(qso.rcvdNumber);
+  entry.sentNumber = std::move(qso.sentNumber);
   entry.freqKhz = static_cast<std::int32_t>(qso.freqHz / 1000);
   entry.time = qso.time;
   return entry;
@@ -42,7 +44,7 @@ bool IsContestMode(const std::string& mode) {
   return mode == "CW" || mode == "BPSK63" || mode == "BPSK62" || mode == "SSB";
 }
 
-int AddData(RunState& run, const QsoArguments& qso) {
+int AddData(RunState& run, QsoArguments qso) {
   if (!IsContestMode(qso.mode)) {
     run.checkFile.WriteRefusal(ToRefused(qso), kNoContestModeReason);
     return 0;
@@ -53,16 +55,16 @@ int AddData(RunState& run, const QsoArguments& qso) {
   }
 
   run.bandList.AppendIfNew(qso.band);
-  QsoEntry entry = ToEntry(qso);
+  QsoEntry entry = ToEntry(std::move(qso));
 
   // The lookup may show a message box, inside which the host may call again:
   // the store is read only after it.
-  const bool listed = FindInRegionList(run.regionList, qso.call) != 0;
-  if (listed && !run.qsoStore.HasCall(qso.call)) entry.listedCall = qso.call;
+  const bool listed = FindInRegionList(run.regionList, entry.call) != 0;
+  if (listed && !run.qsoStore.HasCall(entry.call)) entry.listedCall = entry.call;
 
   // The same QSO stored twice would be scored twice, whichever record carries
   // the multiplier.
-  if (!run.qsoStore.FindFirstSameQso(entry)) run.qsoStore.Append(entry);
+  if (!run.qsoStore.FindFirstSameQso(entry)) run.qsoStore.Append(std::move(entry));
   return 1;
 }
 
@@ -70,7 +72,7 @@ int RemoveData(RunState& run, const QsoArguments& qso) {
   if (qso.rcvdNumber.empty() || qso.sentNumber.empty()) return 0;
 
   QsoStore& store = run.qsoStore;
-  std::optional<QsoStore::Slot> slot = store.FindFirstSameQso(ToEntry(qso));
+  std::optional<QsoStore::Slot> slot = store.FindFirstSameQso(ToEntry(QsoArguments(qso)));
   if (!slot) slot = store.FindFirstCallModeBand(qso.call, qso.mode, qso.band);
   if (!slot) return 1;
 

@@ -31,7 +31,7 @@ bool IsContestMode(const std::string& mode);
 // Counts the QSO: 1 when it counts (stored unless the same QSO is already
 // stored), 0 when it is refused, with its line in the check file. The first
 // stored QSO with each listed station carries the station's `listedCall`.
-int AddData(RunState& run, const QsoArguments& qso);
+int AddData(RunState& run, QsoArguments qso);
 
 // RemoveData()
 // Takes the QSO out of the store: the first record that is the same QSO, else

@@ -13,6 +13,13 @@ bool IsCallSignChar(unsigned char c) {
 }  // namespace
 
 bool RegionList::Refresh() {
+  if (batchDepth_ > 0 && batchChecked_) return present_;
+  present_ = Reload();
+  batchChecked_ = batchDepth_ > 0;
+  return present_;
+}
+
+bool RegionList::Reload() {
   const std::string native = platform::NativePath(path_);
   platform::FileStamp stamp;
   if (!platform::GetFileStamp(native, stamp)) {
@@ -58,6 +65,7 @@ int FindInRegionList(RegionList& list, const std::string& call) {
       list.missingReported_ = true;
       platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::None,
                                false);
+      list.batchChecked_ = false;
     }
     return 0;
   }

@@ -24,13 +24,34 @@ class RegionList {
 
   const std::string& Path() const { return path_; }
 
+  // Lookups made while a Batch lives look at the file only once: one request
+  // that asks about many calls sees one version of the file. A message box
+  // (inside which anything may happen) makes the next lookup look again.
+  class Batch {
+   public:
+    explicit Batch(RegionList& list) : list_(list) { ++list_.batchDepth_; }
+    ~Batch() {
+      if (--list_.batchDepth_ == 0) list_.batchChecked_ = false;
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    RegionList& list_;
+  };
+
  private:
   friend int FindInRegionList(RegionList& list, const std::string& call);
   // Reads the file when it is not the version read last; false when it is missing.
+  // Inside a batch, only the first lookup asks.
   bool Refresh();
+  bool Reload();
 
   std::string path_;
   bool missingReported_ = false;
+  int batchDepth_ = 0;
+  bool batchChecked_ = false;  // inside a batch: the file was looked at
+  bool present_ = false;       // ... and was there
   // The file as read last: each call sign with the number of its first line.
   bool loaded_ = false;
   platform::FileStamp stamp_;

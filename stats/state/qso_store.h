@@ -1,7 +1,7 @@
 // The run's ordered list of counted QSOs.
 //
 // Records keep the order in which they were appended; removing one closes the
-// gap. Hash indexes answer the questions of the accounting and the call check
+// gap. A hash index by call sign answers the questions of the accounting and the call check
 // without walking the store, so adding, removing and checking a QSO cost the same
 // in a log of ten QSOs and in one of a hundred thousand.
 //
@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -29,7 +30,7 @@ class QsoStore {
   // Closes the holes first, so a full walk by index is linear.
   const QsoEntry& At(std::size_t index) const;
 
-  void Append(const QsoEntry& entry);
+  void Append(QsoEntry entry);
 
   // Removes the record at position `index`; later records move down by one.
   void RemoveAt(std::size_t index);
@@ -46,7 +47,8 @@ class QsoStore {
   // Removes every record and releases the storage.
   void Clear();
 
-  // Queries, each answered for the first record in store order.
+  // Queries, each answered for the first record in store order. Each looks only
+  // at the records of one call sign, which a log holds a handful of.
   bool HasCall(const std::string& call) const { return byCall_.count(call) != 0; }
   bool HasListedCall(const std::string& listedCall) const {
     // An empty text is carried by every record that has no mark.
@@ -55,7 +57,7 @@ class QsoStore {
   }
   bool HasCallBandMode(const std::string& call, const std::string& band,
                        const std::string& mode) const {
-    return byCallModeBand_.count(CallModeBandKey(call, mode, band)) != 0;
+    return FindFirstCallModeBand(call, mode, band).has_value();
   }
   std::optional<Slot> FindFirstCall(const std::string& call) const;
   std::optional<Slot> FindFirstCallModeBand(const std::string& call, const std::string& mode,
@@ -67,11 +69,6 @@ class QsoStore {
   // Slots of one key, in store order (slots only grow between compactions).
   using SlotList = std::vector<Slot>;
 
-  static std::string CallModeBandKey(const std::string& call, const std::string& mode,
-                                     const std::string& band);
-  static std::size_t QsoHash(const QsoEntry& entry);
-  static void Unlink(std::unordered_map<std::string, SlotList>& index, const std::string& key,
-                     Slot slot);
   void Index(Slot slot);
   void Unindex(Slot slot);
   void Mark(const std::string& listedCall);
@@ -79,12 +76,12 @@ class QsoStore {
   void Compact() const;
   Slot SlotOfIndex(std::size_t index) const;
 
-  // Records in store order; a removed record leaves a null slot until compaction.
+  // Records in store order, each in an allocation of its own so that growing the
+  // list moves pointers only; a removed record leaves a null slot until compaction.
   // Mutable: closing holes changes no record and no order.
-  mutable std::vector<std::optional<QsoEntry>> slots_;
+  mutable std::vector<std::unique_ptr<QsoEntry>> slots_;
+  // The slots of each call sign's records, in store order.
   mutable std::unordered_map<std::string, SlotList> byCall_;
-  mutable std::unordered_map<std::string, SlotList> byCallModeBand_;
-  mutable std::unordered_map<std::size_t, SlotList> byQso_;
   std::unordered_map<std::string, std::size_t> listedCount_;
   std::size_t live_ = 0;
   std::size_t marked_ = 0;  // records with a non-empty listedCall

@@ -42,6 +42,8 @@ std::unordered_map<std::string, BandFigures> CountBands(RunState& run) {
   std::unordered_map<std::string, std::unordered_set<std::string>> countedListedCalls;
   for (std::size_t b = 0; b < run.bandList.Count(); ++b) figures.emplace(run.bandList.At(b), BandFigures());
   std::unordered_map<std::string, bool> listedByCall;
+  listedByCall.reserve(run.qsoStore.Count());
+  RegionList::Batch oneLookAtTheFile(run.regionList);
   for (std::size_t i = 0; i < run.qsoStore.Count(); ++i) {
     std::string call, mode, band, listedCall;
     {
