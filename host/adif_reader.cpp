@@ -119,9 +119,9 @@ class AdifReader {
     if (close >= bytes_.size() || bytes_[close] == '<') {
       throw LogRefused(lines_.At(open), "a tag is not closed by '>'");
     }
-    const std::string_view spec = bytes_.substr(open + 1, close - open - 1);
-    const std::size_t colon = spec.find(':');
-    const std::string_view name = spec.substr(0, colon);
+    const std::string_view specifier = bytes_.substr(open + 1, close - open - 1);
+    const std::size_t colon = specifier.find(':');
+    const std::string_view name = specifier.substr(0, colon);
     if (name.empty()) throw LogRefused(lines_.At(open), "a tag has no field name");
     if (EqualsIgnoringCase(name, "EOH")) {
       // What came before belongs to the header.
@@ -134,7 +134,7 @@ class AdifReader {
     }
     std::string_view lengthText;
     if (colon != std::string_view::npos) {
-      lengthText = spec.substr(colon + 1);
+      lengthText = specifier.substr(colon + 1);
       lengthText = lengthText.substr(0, lengthText.find(':'));  // drop the type indicator
     }
     // A tag without a length carries no data.

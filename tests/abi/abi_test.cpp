@@ -9,6 +9,7 @@
 
 #include "platform/shared_library.h"
 #include "stats/interface/stats_abi.h"
+#include "tests/support/plugin_library.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -18,25 +19,8 @@ using testing_support::ReadFileBytes;
 using testing_support::ScopedWorkDir;
 using testing_support::WriteFileBytes;
 
-class AbiTest : public ::testing::Test {
+class AbiTest : public testing_support::PluginLibraryTest {
  protected:
-  static void SetUpTestSuite() {
-    const auto path =
-        std::filesystem::path(platform::ExecutablePath()).parent_path() / STATS_LIBRARY_NAME;
-    std::string error;
-    library_ = platform::OpenSharedLibrary(path.string(), error);
-    ASSERT_NE(library_, nullptr) << path.string() << ": " << error;
-  }
-  static void TearDownTestSuite() {
-    platform::CloseSharedLibrary(library_);
-    library_ = nullptr;
-  }
-
-  template <typename Fn>
-  static Fn Find(const char* name) {
-    return reinterpret_cast<Fn>(platform::FindSharedLibrarySymbol(library_, name));
-  }
-
   // ResetStats0 with all 23 arguments; the ignored ones carry values a host might pass.
   int Reset(const char* ownCall, int report, COleDateTime* first) {
     COleDateTime second = MakeDate(2026, 12, 7);
@@ -79,10 +63,7 @@ class AbiTest : public ::testing::Test {
     return result;
   }
 
-  static void* library_;
 };
-
-void* AbiTest::library_ = nullptr;
 
 TEST_F(AbiTest, EveryExportIsFoundUnderEachName) {
   for (const char* name :

@@ -10,6 +10,7 @@
 #include "stats/interface/stats_abi.h"
 #include "tests/golden/box_capture.h"
 #include "tests/golden/cabrillo_reader.h"
+#include "tests/support/plugin_library.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -39,23 +40,8 @@ const std::string kSettingsBefore =
     "SoapBox=73 to all<CR><LF>Good conditions\r\n"
     "Rig=home-made\r\n";
 
-class GoldenTest : public ::testing::Test {
+class GoldenTest : public testing_support::PluginLibraryTest {
  protected:
-  static void SetUpTestSuite() {
-    const auto path = BinaryDir() / STATS_LIBRARY_NAME;
-    std::string error;
-    library_ = platform::OpenSharedLibrary(path.string(), error);
-    ASSERT_NE(library_, nullptr) << path.string() << ": " << error;
-  }
-  static void TearDownTestSuite() {
-    platform::CloseSharedLibrary(library_);
-    library_ = nullptr;
-  }
-
-  template <typename Fn>
-  static Fn Find(const char* name) {
-    return reinterpret_cast<Fn>(platform::FindSharedLibrarySymbol(library_, name));
-  }
 
   int Reset(const char* ownCall, int report, COleDateTime first) {
     COleDateTime last = MakeDate(2026, 12, 7);
@@ -87,10 +73,7 @@ class GoldenTest : public ::testing::Test {
     EXPECT_EQ(actual, expected) << name;
   }
 
-  static void* library_;
 };
-
-void* GoldenTest::library_ = nullptr;
 
 TEST_F(GoldenTest, ScoresACompleteLogAndWritesItsCabrilloLog) {
   ScopedWorkDir dir;
