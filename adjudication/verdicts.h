@@ -65,7 +65,6 @@ struct CheckedQso {
                                        // the number the other log sent, as it has it
   std::optional<OtherSide> other;      // the matched QSO (ok, busted-exchange), the QSO
                                        // of the entrant whose call was busted (busted-call)
-  bool carriesMultiplier = false;      // counted as a multiplier in the checked score
 };
 
 // The plug-in's score of a set of QSOs, read from its summary.
