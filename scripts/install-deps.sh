@@ -2,16 +2,24 @@
 # Installs what the build and the tests need on Debian 12, as root; skips what is there.
 set -euo pipefail
 
+# Each package is used by a build or a test:
+#   cmake ninja-build g++            the native build
+#   libgtest-dev libgmock-dev        the unit tests (GoogleTest with GoogleMock)
+#   libbenchmark-dev                 the benchmarks in bench/
+#   clang libclang-rt-dev            the sanitize and fuzz presets (the sanitizer and libFuzzer runtimes)
+#   g++-mingw-w64-i686               the win32 cross build
+#   wine wine32 xvfb xauth           the win32 tests under Wine, on a virtual display (xvfb-run)
 packages=(
-  cmake ninja-build g++ pkg-config
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  cmake ninja-build g++
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
-  imagemagick
 )
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: run as root (apt-get is needed for missing packages)" >&2
+  echo "install-deps: must be run as root (it adds the i386 architecture and installs" \
+    "packages with apt-get); run it again with sudo or as root" >&2
+  exit 1
 fi
 
 # wine32 is an i386 package.
