@@ -23,8 +23,8 @@ class RegionListTest : public ::testing::Test {
 };
 
 TEST_F(RegionListTest, MatchesTheWholeCallSignAtTheStartOfALine) {
-  WriteList("Q1AAA\r\nQ1BBB\r\nQ3CC/P\r\nQ1ABC\r\nQ1XYZ\r\n");
-  EXPECT_EQ(Find("Q1ABC"), 4);
+  WriteList("Q1AAA\r\nQ1BBB\r\nQ3CC/P\r\nQ1ABC\r\nQ1XYZ\r\nQ1ABC\r\n");
+  EXPECT_EQ(Find("Q1ABC"), 4) << "a repeated call answers with its first line";
   EXPECT_EQ(Find("Q1XYZ"), 5);
   EXPECT_EQ(Find("Q3CC/P"), 3) << "'/' belongs to the call sign";
   // No prefix matches either way.
