@@ -27,6 +27,10 @@ mkdir -p "$scratch/src"
 tar -C "$root" --exclude=./build --exclude=./.git --exclude=./zelta-demo -cf - . |
   tar -C "$scratch/src" -xf -
 cd "$scratch/src"
+# tar keeps the files' old times: a file restored over a mutant planted by an earlier
+# run would look older than its mutated object. Every file a mutant names is rebuilt.
+grep -v -e '^#' -e '^[[:space:]]*$' "$mutants_file" | sed 's/ ~~ .*//' | sort -u |
+  while IFS= read -r f; do [ -f "$f" ] && touch "$f"; done
 
 log="$scratch/last.log"
 build() { cmake --build --preset native -j"$jobs" >"$log" 2>&1; }
