@@ -113,6 +113,8 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       Qso("Q8YY", 41, "008", "401"),   // unique
       Qso("Q2BB", 50, "009", "110"),   // dupe of the first
       Qso("Q3CC", 59, "010", "202"),   // nil, never a dupe of the nil above
+      Qso("Q8YY", 70, "011", "402", "40"),  // unique: three bands are still one log
+      Qso("Q8YY", 80, "012", "403", "80"),
   };
   contest.logs[1].qsos = {
       Qso("Q1AA", 0, "101", "001"),  Qso("Q1AA", 5, "102", "002"),
@@ -129,6 +131,7 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       {Verdict::kNil, nullptr},      {Verdict::kBustedCall, "Q2BB"},
       {Verdict::kUnverified, nullptr}, {Verdict::kUnique, nullptr},
       {Verdict::kDupe, nullptr},     {Verdict::kNil, nullptr},
+      {Verdict::kUnique, nullptr},   {Verdict::kUnique, nullptr},
   };
   for (std::size_t q = 0; q < want.size(); ++q) {
     const CheckedQso& qso = contest.logs[0].qsos[q];

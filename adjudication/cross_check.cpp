@@ -85,13 +85,12 @@ class Checker {
       std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         return index.seconds[a] < index.seconds[b];
       });
+      std::unordered_set<std::string_view> calls;
       for (const std::uint32_t q : order) {
         const CheckedQso& qso = log.qsos[q];
+        if (calls.insert(qso.call).second) ++logsWithCall_[qso.call];
         Group& group = index.byCall[Key(qso.call, qso.band, qso.mode)];
-        if (group.qsos.empty()) {
-          group.call = qso.call;
-          ++logsWithCall_[qso.call];
-        }
+        if (group.qsos.empty()) group.call = qso.call;
         group.qsos.push_back(q);
         index.byBandMode[Key("", qso.band, qso.mode)].qsos.push_back(q);
       }
