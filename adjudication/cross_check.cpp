@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace adjudication {
 namespace {
@@ -14,23 +15,29 @@ namespace {
 // The first pairing for the clock estimate looks this far either side.
 constexpr std::int64_t kPairingWindowSeconds = 30 * 60;
 
-std::string Key(std::string_view call, std::string_view band, std::string_view mode) {
-  std::string key;
-  key.reserve(call.size() + band.size() + mode.size() + 2);
-  key.append(call).append(1, '\x1f').append(band).append(1, '\x1f').append(mode);
-  return key;
+// Calls, bands and modes are numbered once; a QSO's key is its call's number and
+// its band-and-mode's number in one integer.
+using Key = std::uint64_t;
+Key CallKey(std::uint32_t call, std::uint32_t bandMode) {
+  return (static_cast<Key>(call) << 32) | bandMode;
 }
 
-// QSO indices of one log under one key, in order of time.
-struct Group {
-  std::string call;
-  std::vector<std::uint32_t> qsos;
+struct Entry {
+  Key key;
+  std::int64_t seconds;  // as logged
+  std::uint32_t qso;
+  bool operator<(const Entry& other) const {
+    return std::tie(key, seconds, qso) < std::tie(other.key, other.seconds, other.qso);
+  }
 };
+using Range = std::pair<const Entry*, const Entry*>;
 
 struct LogIndex {
-  std::vector<std::int64_t> seconds;                    // as logged
-  std::unordered_map<std::string, Group> byCall;        // by Key(call, band, mode)
-  std::unordered_map<std::string, Group> byBandMode;    // by Key("", band, mode)
+  std::vector<std::uint32_t> callOf;      // each QSO's call number
+  std::vector<std::uint32_t> bandModeOf;  // each QSO's band-and-mode number
+  std::vector<std::int64_t> seconds;      // as logged
+  std::vector<Entry> byCall;              // CallKey(call, band and mode), then time
+  std::vector<Entry> byBandMode;          // band and mode, then time
 };
 
 struct Link {
@@ -67,34 +74,47 @@ class Checker {
   }
 
  private:
-  std::int64_t Corrected(std::size_t log, std::uint32_t qso) const {
-    return index_[log].seconds[qso] - std::int64_t{logs_[log].clockOffsetMinutes} * 60;
+  std::int64_t Corrected(std::size_t log, std::int64_t seconds) const {
+    return seconds - std::int64_t{logs_[log].clockOffsetMinutes} * 60;
+  }
+  std::int64_t CorrectedQso(std::size_t log, std::uint32_t qso) const {
+    return Corrected(log, index_[log].seconds[qso]);
+  }
+
+  std::uint32_t Number(std::unordered_map<std::string, std::uint32_t>& numbers,
+                       const std::string& text) {
+    return numbers.emplace(text, static_cast<std::uint32_t>(numbers.size())).first->second;
   }
 
   void BuildIndex() {
     index_.resize(logs_.size());
     match_.resize(logs_.size());
+    ownCall_.resize(logs_.size());
+    std::string bandMode;
     for (std::size_t l = 0; l < logs_.size(); ++l) {
       const CheckedLog& log = logs_[l];
+      ownCall_[l] = Number(callNumbers_, log.call);
+      logOf_.resize(callNumbers_.size(), -1);
+      logOf_[ownCall_[l]] = static_cast<std::int64_t>(l);
       LogIndex& index = index_[l];
-      logOf_.emplace(log.call, l);
-      index.seconds.reserve(log.qsos.size());
-      for (const CheckedQso& qso : log.qsos) index.seconds.push_back(SecondsOf(qso.time));
-      std::vector<std::uint32_t> order(log.qsos.size());
-      for (std::uint32_t q = 0; q < order.size(); ++q) order[q] = q;
-      std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return index.seconds[a] < index.seconds[b];
-      });
-      std::unordered_set<std::string_view> calls;
-      for (const std::uint32_t q : order) {
+      const std::size_t count = log.qsos.size();
+      index.callOf.resize(count);
+      index.bandModeOf.resize(count);
+      index.seconds.resize(count);
+      index.byCall.resize(count);
+      index.byBandMode.resize(count);
+      for (std::uint32_t q = 0; q < count; ++q) {
         const CheckedQso& qso = log.qsos[q];
-        if (calls.insert(qso.call).second) ++logsWithCall_[qso.call];
-        Group& group = index.byCall[Key(qso.call, qso.band, qso.mode)];
-        if (group.qsos.empty()) group.call = qso.call;
-        group.qsos.push_back(q);
-        index.byBandMode[Key("", qso.band, qso.mode)].qsos.push_back(q);
+        bandMode.assign(qso.band).append(1, '\x1f').append(qso.mode);
+        index.callOf[q] = Number(callNumbers_, qso.call);
+        index.bandModeOf[q] = Number(bandModeNumbers_, bandMode);
+        index.seconds[q] = SecondsOf(qso.time);
+        index.byCall[q] = Entry{CallKey(index.callOf[q], index.bandModeOf[q]), index.seconds[q], q};
+        index.byBandMode[q] = Entry{index.bandModeOf[q], index.seconds[q], q};
       }
-      match_[l].assign(log.qsos.size(), Link());
+      std::sort(index.byCall.begin(), index.byCall.end());
+      std::sort(index.byBandMode.begin(), index.byBandMode.end());
+      match_[l].assign(count, Link());
       for (std::size_t i = 0; i <= log.call.size(); ++i) {
         std::string variant = log.call;
         if (i < variant.size()) variant.erase(i, 1);
@@ -102,28 +122,36 @@ class Checker {
         if (logs.empty() || logs.back() != l) logs.push_back(l);
       }
     }
+    logOf_.resize(callNumbers_.size(), -1);
+    logsWithCall_.assign(callNumbers_.size(), 0);
+    for (const LogIndex& index : index_) {
+      for (std::size_t i = 0; i < index.byCall.size(); ++i) {  // by call first
+        const Key call = index.byCall[i].key >> 32;
+        if (i == 0 || (index.byCall[i - 1].key >> 32) != call) ++logsWithCall_[call];
+      }
+    }
   }
 
-  const Group* Find(std::size_t log, const std::string& key, bool byCall = true) const {
-    const auto& map = byCall ? index_[log].byCall : index_[log].byBandMode;
-    const auto it = map.find(key);
-    return it == map.end() ? nullptr : &it->second;
+  Range Find(const std::vector<Entry>& entries, Key key) const {
+    const auto [first, last] = std::equal_range(
+        entries.begin(), entries.end(), Entry{key, 0, 0},
+        [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    return {entries.data() + (first - entries.begin()), entries.data() + (last - entries.begin())};
   }
 
-  // The log of `call`, or -1.
-  std::int64_t LogOf(const std::string& call) const {
-    const auto it = logOf_.find(call);
-    return it == logOf_.end() ? -1 : static_cast<std::int64_t>(it->second);
-  }
+  // The log of the call numbered `call`, or -1.
+  std::int64_t LogOf(std::uint32_t call) const { return logOf_[call]; }
 
-  // Calls `visit(q)` for each QSO of `group` (of log `log`) whose corrected time
-  // lies within `window` seconds of `target`.
+  // Calls `visit(entry)` for each entry of `range` (of log `log`) whose corrected
+  // time lies within `window` seconds of `target`.
   template <typename Visit>
-  void ForEachNear(std::size_t log, const Group& group, std::int64_t target, std::int64_t window,
+  void ForEachNear(std::size_t log, Range range, std::int64_t target, std::int64_t window,
                    Visit visit) const {
-    auto it = std::lower_bound(group.qsos.begin(), group.qsos.end(), target - window,
-                               [&](std::uint32_t q, std::int64_t t) { return Corrected(log, q) < t; });
-    for (; it != group.qsos.end() && Corrected(log, *it) <= target + window; ++it) visit(*it);
+    const Entry* it = std::lower_bound(range.first, range.second, target - window,
+                                       [&](const Entry& e, std::int64_t t) {
+                                         return Corrected(log, e.seconds) < t;
+                                       });
+    for (; it != range.second && Corrected(log, it->seconds) <= target + window; ++it) visit(*it);
   }
 
   // Each log's offset from the median of its time differences with the QSOs that
@@ -132,21 +160,20 @@ class Checker {
   void EstimateOffsets() {
     for (int round = 0; round < 2; ++round) {
       std::vector<int> offsets(logs_.size(), 0);
+      std::vector<std::int64_t> differences;
       for (std::size_t a = 0; a < logs_.size(); ++a) {
-        std::vector<std::int64_t> differences;
-        const CheckedLog& log = logs_[a];
-        const std::int64_t expected = std::int64_t{log.clockOffsetMinutes} * 60;
-        for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
-          const CheckedQso& qso = log.qsos[q];
-          const std::int64_t b = LogOf(qso.call);
+        differences.clear();
+        const LogIndex& index = index_[a];
+        const std::int64_t expected = std::int64_t{logs_[a].clockOffsetMinutes} * 60;
+        for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
+          const std::int64_t b = LogOf(index.callOf[q]);
           if (b < 0 || static_cast<std::size_t>(b) == a) continue;
-          const Group* group = Find(b, Key(log.call, qso.band, qso.mode));
-          if (group == nullptr) continue;
-          const std::int64_t own = index_[a].seconds[q];
+          const Range range = Find(index_[b].byCall, CallKey(ownCall_[a], index.bandModeOf[q]));
+          const std::int64_t own = index.seconds[q];
           std::int64_t best = kPairingWindowSeconds + 1;
           std::int64_t difference = 0;
-          ForEachNear(b, *group, own - expected, kPairingWindowSeconds, [&](std::uint32_t p) {
-            const std::int64_t d = own - Corrected(b, p);
+          ForEachNear(b, range, own - expected, kPairingWindowSeconds, [&](const Entry& e) {
+            const std::int64_t d = own - Corrected(b, e.seconds);
             if (std::llabs(d - expected) < best) {
               best = std::llabs(d - expected);
               difference = d;
@@ -154,7 +181,7 @@ class Checker {
           });
           if (best <= kPairingWindowSeconds) differences.push_back(difference);
         }
-        offsets[a] = MedianOffsetMinutes(std::move(differences));
+        offsets[a] = MedianOffsetMinutes(differences);
       }
       for (std::size_t l = 0; l < logs_.size(); ++l) logs_[l].clockOffsetMinutes = offsets[l];
     }
@@ -166,17 +193,22 @@ class Checker {
     const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
     std::vector<std::tuple<std::int64_t, std::uint32_t, std::uint32_t>> candidates;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
-      for (const auto& [key, group] : index_[a].byCall) {
-        const std::int64_t b = LogOf(group.call);
+      const std::vector<Entry>& entries = index_[a].byCall;
+      for (std::size_t i = 0; i < entries.size();) {
+        std::size_t end = i;
+        while (end < entries.size() && entries[end].key == entries[i].key) ++end;
+        const Range group{entries.data() + i, entries.data() + end};
+        i = end;
+        const std::int64_t b = LogOf(static_cast<std::uint32_t>(group.first->key >> 32));
         if (b <= static_cast<std::int64_t>(a)) continue;  // each pair once, from its first log
-        const CheckedQso& first = logs_[a].qsos[group.qsos.front()];
-        const Group* other = Find(b, Key(logs_[a].call, first.band, first.mode));
-        if (other == nullptr) continue;
+        const Range other =
+            Find(index_[b].byCall, CallKey(ownCall_[a], group.first->key & 0xFFFFFFFFu));
+        if (other.first == other.second) continue;
         candidates.clear();
-        for (const std::uint32_t q : group.qsos) {
-          const std::int64_t t = Corrected(a, q);
-          ForEachNear(b, *other, t, tolerance, [&](std::uint32_t p) {
-            candidates.emplace_back(std::llabs(t - Corrected(b, p)), q, p);
+        for (const Entry* e = group.first; e != group.second; ++e) {
+          const std::int64_t t = Corrected(a, e->seconds);
+          ForEachNear(b, other, t, tolerance, [&](const Entry& p) {
+            candidates.emplace_back(std::llabs(t - Corrected(b, p.seconds)), e->qso, p.qso);
           });
         }
         std::sort(candidates.begin(), candidates.end());
@@ -195,26 +227,27 @@ class Checker {
   void MatchMiscopiedCalls() {
     const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
-      const CheckedLog& log = logs_[a];
-      for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
+      const LogIndex& index = index_[a];
+      for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
         if (match_[a][q].log >= 0) continue;
-        const CheckedQso& qso = log.qsos[q];
-        const std::int64_t b = LogOf(qso.call);
+        const std::int64_t b = LogOf(index.callOf[q]);
         if (b < 0 || static_cast<std::size_t>(b) == a) continue;
-        const Group* group = Find(b, Key("", qso.band, qso.mode), false);
-        if (group == nullptr) continue;
-        const std::int64_t t = Corrected(a, q);
+        const std::int64_t t = CorrectedQso(a, q);
         std::int64_t best = -1;
         std::int64_t bestDistance = 0;
-        ForEachNear(b, *group, t, tolerance, [&](std::uint32_t p) {
-          const std::string& theirs = logs_[b].qsos[p].call;
-          if (match_[b][p].log >= 0 || LogOf(theirs) >= 0 || !OneCharApart(theirs, log.call)) return;
-          const std::int64_t distance = std::llabs(t - Corrected(b, p));
-          if (best < 0 || distance < bestDistance) {
-            best = p;
-            bestDistance = distance;
-          }
-        });
+        ForEachNear(b, Find(index_[b].byBandMode, index.bandModeOf[q]), t, tolerance,
+                    [&](const Entry& e) {
+                      const std::uint32_t p = e.qso;
+                      if (match_[b][p].log >= 0 || LogOf(index_[b].callOf[p]) >= 0 ||
+                          !OneCharApart(logs_[b].qsos[p].call, logs_[a].call)) {
+                        return;
+                      }
+                      const std::int64_t distance = std::llabs(t - Corrected(b, e.seconds));
+                      if (best < 0 || distance < bestDistance) {
+                        best = p;
+                        bestDistance = distance;
+                      }
+                    });
         if (best < 0) continue;
         match_[a][q] = Link{b, static_cast<std::uint32_t>(best)};
         match_[b][best] = Link{static_cast<std::int64_t>(a), q};
@@ -225,26 +258,27 @@ class Checker {
   // For a call without a log: the QSO with us, at this time, band and mode, in the
   // log of an entrant whose call is one character off it.
   Link FindBustedCall(std::size_t a, std::uint32_t q) const {
-    const CheckedQso& qso = logs_[a].qsos[q];
     if (match_[a][q].log >= 0) return match_[a][q];  // they matched our miscopy of them
+    const std::string& call = logs_[a].qsos[q].call;
     const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
-    const std::int64_t t = Corrected(a, q);
+    const std::int64_t t = CorrectedQso(a, q);
     Link found;
     std::int64_t bestDistance = 0;
-    std::unordered_set<std::size_t> seen;
-    for (std::size_t i = 0; i <= qso.call.size(); ++i) {
-      std::string variant = qso.call;
+    std::vector<std::size_t> seen;
+    for (std::size_t i = 0; i <= call.size(); ++i) {
+      std::string variant = call;
       if (i < variant.size()) variant.erase(i, 1);
       const auto it = callVariants_.find(variant);
       if (it == callVariants_.end()) continue;
       for (const std::size_t c : it->second) {
-        if (c == a || !seen.insert(c).second || !OneCharApart(logs_[c].call, qso.call)) continue;
-        const Group* group = Find(c, Key(logs_[a].call, qso.band, qso.mode));
-        if (group == nullptr) continue;
-        ForEachNear(c, *group, t, tolerance, [&](std::uint32_t p) {
-          const std::int64_t distance = std::llabs(t - Corrected(c, p));
+        if (c == a || std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
+        seen.push_back(c);
+        if (!OneCharApart(logs_[c].call, call)) continue;
+        const Range range = Find(index_[c].byCall, CallKey(ownCall_[a], index_[a].bandModeOf[q]));
+        ForEachNear(c, range, t, tolerance, [&](const Entry& e) {
+          const std::int64_t distance = std::llabs(t - Corrected(c, e.seconds));
           if (found.log < 0 || distance < bestDistance) {
-            found = Link{static_cast<std::int64_t>(c), p};
+            found = Link{static_cast<std::int64_t>(c), e.qso};
             bestDistance = distance;
           }
         });
@@ -255,18 +289,19 @@ class Checker {
 
   void Decide(std::size_t a) {
     CheckedLog& log = logs_[a];
+    const LogIndex& index = index_[a];
     const Rules& rules = contest_.rules;
     const std::optional<std::int64_t> start =
         rules.start ? std::optional(SecondsOf(*rules.start)) : std::nullopt;
     const std::optional<std::int64_t> end =
         rules.end ? std::optional(SecondsOf(*rules.end)) : std::nullopt;
-    std::unordered_set<std::string> credited;
+    std::unordered_set<Key> credited;
     for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
       CheckedQso& qso = log.qsos[q];
       qso.correct.reset();
       qso.other.reset();
-      const std::int64_t t = Corrected(a, q);
-      const std::int64_t b = LogOf(qso.call);
+      const std::int64_t t = CorrectedQso(a, q);
+      const std::int64_t b = LogOf(index.callOf[q]);
       const Link link = match_[a][q];
       if (a < refused_.size() && q < refused_[a].size() && refused_[a][q]) {
         qso.verdict = Verdict::kRefused;
@@ -286,12 +321,11 @@ class Checker {
         qso.correct = logs_[busted.log].call;
         qso.other = OtherSide{static_cast<std::size_t>(busted.log), busted.qso};
       } else {
-        const auto count = logsWithCall_.find(qso.call);
-        const int otherLogs = count == logsWithCall_.end() ? 0 : count->second - 1;
+        const int otherLogs = logsWithCall_[index.callOf[q]] - 1;
         qso.verdict = otherLogs >= rules.nonEntrantMinLogs ? Verdict::kUnverified : Verdict::kUnique;
       }
       if (KeepsCredit(qso.verdict, rules) &&
-          !credited.insert(Key(qso.call, qso.band, qso.mode)).second) {
+          !credited.insert(CallKey(index.callOf[q], index.bandModeOf[q])).second) {
         qso.verdict = Verdict::kDupe;
       }
     }
@@ -302,8 +336,11 @@ class Checker {
   std::vector<CheckedLog>& logs_;
   std::vector<LogIndex> index_;
   std::vector<std::vector<Link>> match_;
-  std::unordered_map<std::string, std::size_t> logOf_;
-  std::unordered_map<std::string, int> logsWithCall_;  // how many logs hold the call
+  std::vector<std::uint32_t> ownCall_;                          // each log's call number
+  std::unordered_map<std::string, std::uint32_t> callNumbers_;
+  std::unordered_map<std::string, std::uint32_t> bandModeNumbers_;
+  std::vector<std::int64_t> logOf_;                             // by call number; -1: no log
+  std::vector<int> logsWithCall_;                               // by call number
   std::unordered_map<std::string, std::vector<std::size_t>> callVariants_;  // a log's call,
                                                       // whole and less one character
 };
