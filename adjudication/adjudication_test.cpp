@@ -200,7 +200,7 @@ class SimulatedContestTest : public ::testing::Test {
 
 TEST_F(SimulatedContestTest, AlmostEveryVerdictAgreesWithTheTruth) {
   for (const std::uint64_t seed : {1u, 2u}) {
-    const Outcome outcome = Run({40, 60, seed, true});
+    const Outcome outcome = Run({30, 50, seed, true});
     EXPECT_GE(outcome.agreeing * 100, outcome.total * 99)
         << outcome.agreeing << " of " << outcome.total << " (seed " << seed << ")";
     int lost = 0;
@@ -213,7 +213,7 @@ TEST_F(SimulatedContestTest, AlmostEveryVerdictAgreesWithTheTruth) {
 }
 
 TEST_F(SimulatedContestTest, WithoutFaultsNoQsoLosesCredit) {
-  const Outcome outcome = Run({30, 60, 3, false});
+  const Outcome outcome = Run({20, 40, 3, false});
   EXPECT_EQ(outcome.agreeing, outcome.total);
   for (const CheckedLog& log : outcome.contest.logs) {
     EXPECT_EQ(log.checked.score, log.claimed.score) << log.call;
