@@ -1,6 +1,8 @@
 #include "host/zelta_cli.h"
 
+#include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "adjudication/adjudicator.h"
+#include "adjudication/outputs.h"
+#include "adjudication/rules_file.h"
+#include "adjudication/simulator.h"
 #include "host/example_files.h"
 #include "host/host_system.h"
 #include "host/log_reader.h"
@@ -38,6 +44,8 @@ constexpr const char* kGeneralHelp =
     "  zelta check CALL --band BAND --mode MODE [LOG] [--call CALL] [--dir DIR] [--plugin PATH]\n"
     "  zelta exchange TEXT [--plugin PATH]\n"
     "  zelta demo [--plugin PATH] [--raw]\n"
+    "  zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--plugin PATH]\n"
+    "  zelta simulate --stations N --out DIR [--seed S] [--qsos Q] [--faults on|off]\n"
     "  zelta COMMAND --help\n"
     "  zelta --version\n"
     "\n"
@@ -103,6 +111,45 @@ constexpr const char* kDemoHelp =
     "Example:\n"
     "  zelta demo\n";
 
+constexpr const char* kAdjudicateHelp =
+    "zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--plugin PATH]\n"
+    "\n"
+    "Cross-checks the logs of every entrant in LOGDIR (one log per entrant, Cabrillo or\n"
+    "ADIF; each log's own call from CALLSIGN or STATION_CALLSIGN) and gives every QSO its\n"
+    "verdict: ok, refused, out-of-period, busted-exchange, nil, busted-call, unverified,\n"
+    "unique or dupe. Each log is scored through the plug-in twice: the claimed score (the\n"
+    "whole log) and the checked score (the QSOs that keep their credit). Prints one line\n"
+    "per log: call, QSOs, claimed and checked score, and the count of each verdict.\n"
+    "\n"
+    "  --dir DIR      the host's folder whose Plugins/zelta.dom is the region list\n"
+    "                 (default: the current one); nothing is written there\n"
+    "  --rules FILE   the contest's rules, section [Rules]: Start, End, ToleranceMinutes,\n"
+    "                 NonEntrantMinLogs, UniquesCount (see the README)\n"
+    "  --json FILE    write every verdict to FILE as JSON\n"
+    "  --out DIR      write the results into DIR (DIR/verdicts.json)\n"
+    "  --plugin PATH  the plug-in to load (default: the one beside this program)\n"
+    "\n"
+    "Exit status: 0 done, 1 a log, the rules or the plug-in cannot be used, 2 usage error.\n"
+    "\n"
+    "Example:\n"
+    "  zelta simulate --stations 20 --out contest\n"
+    "  zelta adjudicate contest/logs --dir contest --rules contest/rules.ini --json verdicts.json\n";
+
+constexpr const char* kSimulateHelp =
+    "zelta simulate --stations N --out DIR [--seed S] [--qsos Q] [--faults on|off]\n"
+    "\n"
+    "Writes a simulated contest: N stations (about one in ten sends no log) each making\n"
+    "about Q QSOs (default 100) over four hours on 80, 40, 20 and 15 m in CW, SSB and\n"
+    "BPSK63, with faults injected at set rates: miscopied calls and numbers, QSOs missing\n"
+    "from one log, dupes, clocks several minutes wrong, QSOs outside the period or in a\n"
+    "mode the contest does not count (--faults off: none). The same seed (default 1)\n"
+    "gives the same contest. Written: DIR/logs/CALL.cbr, DIR/Plugins/zelta.dom (the region\n"
+    "list), DIR/rules.ini and DIR/truth.csv (file,line,call,verdict,correct: the true\n"
+    "verdict of every QSO).\n"
+    "\n"
+    "Example:\n"
+    "  zelta simulate --stations 20 --out contest --seed 7\n";
+
 struct Options {
   std::string command;
   std::vector<std::string> positional;
@@ -142,7 +189,9 @@ void PrintBytes(const std::string& bytes) {
 
 // Splits the command line; false with a message for an unknown or incomplete option.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-  static const char* const kValueOptions[] = {"--call", "--dir", "--plugin", "--band", "--mode"};
+  static const char* const kValueOptions[] = {"--call",  "--dir",   "--plugin", "--band",
+                                              "--mode",  "--rules", "--json",   "--out",
+                                              "--stations", "--seed", "--qsos", "--faults"};
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--") {
@@ -465,6 +514,125 @@ int Demo(const Options& options) {
   return kDone;
 }
 
+// A whole number from `low` to `high`; false for anything else.
+template <typename Number>
+bool ParseNumber(const std::string& text, Number low, Number high, Number& value) {
+  Number parsed{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+bool WriteFileBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+int Adjudicate(const Options& options) {
+  std::string error;
+  if (!CheckAllowed(options, {"--dir", "--plugin", "--rules", "--json", "--out"}, error)) {
+    return UsageError(error);
+  }
+  if (options.positional.size() != 1) return UsageError("adjudicate takes one LOGDIR");
+  adjudication::AdjudicationInput input;
+  input.logDir = fs::absolute(fs::path(options.positional[0])).string();
+  input.hostDir = fs::absolute(fs::path(options.Value("--dir").value_or("."))).string();
+  if (const auto rulesFile = options.Value("--rules")) {
+    std::string text;
+    if (!ReadFileBytes(*rulesFile, text)) return Failure("cannot read the rules " + *rulesFile);
+    try {
+      input.rules = adjudication::ParseRules(text, *rulesFile);
+    } catch (const adjudication::RulesError& e) {
+      return Failure(e.what());
+    }
+  }
+  std::optional<fs::path> jsonPath;
+  if (const auto json = options.Value("--json")) jsonPath = fs::absolute(fs::path(*json));
+  std::optional<fs::path> outDir;
+  if (const auto out = options.Value("--out")) outDir = fs::absolute(fs::path(*out));
+
+  StartBatchMode();
+  StatsPlugin plugin;
+  if (const int status = OpenHost(options, plugin, false); status != kDone) return status;
+  // A line when a stage ends and, for 100 logs and more, at every tenth of it.
+  std::string lastStage;
+  std::size_t lastTenth = 0;
+  auto progress = [&](std::string_view stage, std::size_t done, std::size_t total) {
+    const std::size_t tenth = total == 0 ? 10 : done * 10 / total;
+    if (stage != lastStage) lastTenth = 0;
+    lastStage = std::string(stage);
+    if (tenth == lastTenth || (tenth < 10 && total < 100)) return;
+    lastTenth = tenth;
+    std::fprintf(stderr, "zelta: %.*s: %zu of %zu logs\n", static_cast<int>(stage.size()),
+                 stage.data(), done, total);
+  };
+  std::vector<std::string> notes;
+  adjudication::Contest contest;
+  try {
+    contest = adjudication::Adjudicate(input, plugin, notes, progress);
+  } catch (const adjudication::AdjudicationError& e) {
+    for (const std::string& note : notes) Note(note);
+    return Failure(e.what());
+  }
+  plugin.Unload();
+  for (const std::string& note : notes) Note(note);
+  PrintBytes(adjudication::SummaryTable(contest));
+
+  const std::string json = jsonPath || outDir ? adjudication::VerdictsJson(contest) : "";
+  if (jsonPath && !WriteFileBytes(*jsonPath, json)) {
+    return Failure("cannot write " + jsonPath->generic_string());
+  }
+  if (outDir) {
+    std::error_code ec;
+    fs::create_directories(*outDir, ec);
+    if (!WriteFileBytes(*outDir / "verdicts.json", json)) {
+      return Failure("cannot write " + (*outDir / "verdicts.json").generic_string());
+    }
+  }
+  return kDone;
+}
+
+int Simulate(const Options& options) {
+  std::string error;
+  if (!CheckAllowed(options, {"--stations", "--out", "--seed", "--qsos", "--faults"}, error)) {
+    return UsageError(error);
+  }
+  if (!options.positional.empty()) return UsageError("simulate takes no arguments");
+  const auto stations = options.Value("--stations");
+  const auto out = options.Value("--out");
+  if (!stations || !out) return UsageError("simulate needs --stations N and --out DIR");
+  adjudication::SimulationOptions simulation;
+  if (!ParseNumber(*stations, 2, 100000, simulation.stations)) {
+    return UsageError("--stations takes a number from 2 to 100000");
+  }
+  if (const auto qsos = options.Value("--qsos");
+      qsos && !ParseNumber(*qsos, 1, 100000, simulation.qsosPerStation)) {
+    return UsageError("--qsos takes a number from 1 to 100000");
+  }
+  if (const auto seed = options.Value("--seed");
+      seed && !ParseNumber<std::uint64_t>(*seed, 0, UINT64_MAX, simulation.seed)) {
+    return UsageError("--seed takes a whole number");
+  }
+  if (const auto faults = options.Value("--faults")) {
+    if (*faults != "on" && *faults != "off") return UsageError("--faults takes on or off");
+    simulation.faults = *faults == "on";
+  }
+  const adjudication::SimulatedContest contest = adjudication::Simulate(simulation);
+  if (!adjudication::WriteSimulation(contest, *out, error)) return Failure(error);
+  const std::string dir = fs::path(*out).generic_string();
+  PrintBytes("Wrote " + Count(contest.logs.size(), "log") + " (" +
+             Count(contest.qsoCount, "QSO") + ") to " + dir + "/logs, the region list " + dir +
+             "/Plugins/zelta.dom, the rules " + dir + "/rules.ini and the true verdicts " + dir +
+             "/truth.csv\n\nCheck the logs:\n  zelta adjudicate " + dir + "/logs --dir " + dir +
+             " --rules " + dir + "/rules.ini\n");
+  return kDone;
+}
+
 }  // namespace
 
 int RunZelta(int argc, char** argv) {
@@ -499,7 +667,9 @@ int RunZelta(int argc, char** argv) {
   static const Command kCommands[] = {{"score", kScoreHelp, Score},
                                       {"check", kCheckHelp, Check},
                                       {"exchange", kExchangeHelp, Exchange},
-                                      {"demo", kDemoHelp, Demo}};
+                                      {"demo", kDemoHelp, Demo},
+                                      {"adjudicate", kAdjudicateHelp, Adjudicate},
+                                      {"simulate", kSimulateHelp, Simulate}};
   for (const Command& command : kCommands) {
     if (options.command != command.name) continue;
     if (options.help) {

@@ -1,0 +1,228 @@
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "adjudication/adjudicator.h"
+#include "adjudication/cross_check.h"
+#include "adjudication/outputs.h"
+#include "adjudication/rules_file.h"
+#include "adjudication/simulator.h"
+#include "platform/shared_library.h"
+
+namespace adjudication {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OneCharApart, SubstitutionInsertionDeletionAndNeighbourSwapOnly) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool apart;
+  } cases[] = {
+      {"Q1ABC", "Q1ABD", true},  {"Q1ABC", "Q1AB", true},    {"Q1AB", "Q1ABC", true},
+      {"Q1ABC", "Q1BAC", true},  {"Q1ABC", "1QABC", true},   {"Q1ABC", "Q1AXBC", true},
+      {"Q1ABC", "Q1ABC", false}, {"Q1ABC", "Q1CBA", false},  {"Q1ABC", "Q1AXYC", false},
+      {"Q1ABC", "Q1A", false},   {"Q1ABC", "Q1ABCDE", false}, {"", "Q", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OneCharApart(c.a, c.b), c.apart) << c.a << " " << c.b;
+}
+
+TEST(ClockOffset, MedianOfTheDifferencesRoundedToMinutes) {
+  EXPECT_EQ(MedianOffsetMinutes({480, 480, 470, -3000, 490, 480, 9000}), 8);
+  EXPECT_EQ(MedianOffsetMinutes({-300, -290, -310, -300, -300}), -5);
+  EXPECT_EQ(MedianOffsetMinutes({480, 480, 480, 480}), 0) << "too few pairs to tell";
+}
+
+TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
+  const Rules rules = ParseRules(
+      "; contest\n[Other]\nX=1\n[rules]\nstart = 2026-12-06 0900\nEnd=2026-12-06 1300\n"
+      "ToleranceMinutes=3\nNonEntrantMinLogs=0\nUniquesCount=0\n",
+      "r.ini");
+  ASSERT_TRUE(rules.start && rules.end);
+  EXPECT_EQ(rules.start->hour, 9);
+  EXPECT_EQ(rules.end->hour, 13);
+  EXPECT_EQ(rules.toleranceMinutes, 3);
+  EXPECT_EQ(rules.nonEntrantMinLogs, 0);
+  EXPECT_FALSE(rules.uniquesCount);
+  EXPECT_EQ(ParseRules("", "r.ini").toleranceMinutes, 5);
+
+  const std::map<std::string, std::string> bad = {
+      {"[Rules]\nTolerance=5\n", "r.ini:2: unknown key"},
+      {"[Rules]\n\nToleranceMinutes=five\n", "r.ini:3:"},
+      {"[Rules]\nUniquesCount=yes\n", "r.ini:2:"},
+      {"[Rules]\nStart=2026-02-30 0900\n", "r.ini:2:"},
+      {"[Rules]\nStart=2026-12-06 1300\nEnd=2026-12-06 0900\n", "r.ini:3: End must"},
+      {"[Rules]\nUniquesCount=1\nUniquesCount=0\n", "r.ini:3:"},
+      {"Start=2026-12-06 0900\n", "r.ini:1:"},
+  };
+  for (const auto& [text, message] : bad) {
+    try {
+      ParseRules(text, "r.ini");
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const RulesError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
+    }
+  }
+}
+
+TEST(Summary, ScoreFromTheTotalAndScoreLines) {
+  const auto score = ParseSummaryScore(
+      "\t    ZELTA TROPHY 06.12.2026 \r\n\tQSOs\tPoints\tConferenc CW\tSSB\t\r\n"
+      "80\t 12\t 27\t\t   4\t  7\r\nTotal\t 52\t 101\t    10\t   22\t  18\r\n\r\n"
+      "\tScore: 101*10 = 1010\r\n");
+  ASSERT_TRUE(score);
+  EXPECT_EQ(score->qsos, 52);
+  EXPECT_EQ(score->points, 101);
+  EXPECT_EQ(score->multipliers, 10);
+  EXPECT_EQ(score->score, 1010);
+  EXPECT_FALSE(ParseSummaryScore("Total\t 1\t 2\t 3\r\n"));
+}
+
+// A contest written out by hand: each row one QSO of the log of `own`.
+CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd,
+               const char* band = "20") {
+  CheckedQso qso;
+  qso.time = platform::CalendarTime{2026, 12, 6, 10 + minute / 60, minute % 60, 0};
+  qso.band = band;
+  qso.mode = "CW";
+  qso.call = call;
+  qso.sent = sent;
+  qso.rcvd = rcvd;
+  return qso;
+}
+
+TEST(CrossCheck, EachVerdictInItsOrder) {
+  Contest contest;
+  contest.rules.end = platform::CalendarTime{2026, 12, 6, 12, 0, 0};
+  contest.logs.resize(3);
+  contest.logs[0].call = "Q1AA";
+  contest.logs[1].call = "Q2BB";
+  contest.logs[2].call = "Q3CC";
+  contest.logs[0].qsos = {
+      Qso("Q2BB", 0, "001", "101"),    // ok
+      Qso("Q2BB", 5, "002", "102"),    // refused (flagged below) though Q2BB has it
+      Qso("Q2BB", 130, "003", "103"),  // out of period
+      Qso("Q2BB", 10, "004", "171", "40"),  // busted exchange: they sent 107
+      Qso("Q3CC", 20, "005", "201"),   // nil: Q3CC has no QSO with us then
+      Qso("Q2BX", 30, "006", "109", "15"),  // busted call: Q2BB logged us then
+      Qso("Q9ZZ", 40, "007", "301"),   // unverified: in two other logs
+      Qso("Q8YY", 41, "008", "401"),   // unique
+      Qso("Q2BB", 50, "009", "110"),   // dupe of the first
+      Qso("Q3CC", 59, "010", "202"),   // nil, never a dupe of the nil above
+      Qso("Q8YY", 70, "011", "402", "40"),  // unique: three bands are still one log
+      Qso("Q8YY", 80, "012", "403", "80"),
+  };
+  contest.logs[1].qsos = {
+      Qso("Q1AA", 0, "101", "001"),  Qso("Q1AA", 5, "102", "002"),
+      Qso("Q1AA", 130, "103", "003"), Qso("Q1AA", 10, "107", "004", "40"),
+      Qso("Q1AA", 30, "109", "006", "15"), Qso("Q9ZZ", 40, "108", "302"),
+      Qso("Q1AA", 50, "110", "009"),
+  };
+  contest.logs[2].qsos = {Qso("Q1AA", 35, "201", "005"), Qso("Q9ZZ", 40, "202", "303")};
+  CrossCheck(contest, {{false, true}, {}, {}});
+
+  const std::vector<std::pair<Verdict, const char*>> want = {
+      {Verdict::kOk, nullptr},       {Verdict::kRefused, nullptr},
+      {Verdict::kOutOfPeriod, nullptr}, {Verdict::kBustedExchange, "107"},
+      {Verdict::kNil, nullptr},      {Verdict::kBustedCall, "Q2BB"},
+      {Verdict::kUnverified, nullptr}, {Verdict::kUnique, nullptr},
+      {Verdict::kDupe, nullptr},     {Verdict::kNil, nullptr},
+      {Verdict::kUnique, nullptr},   {Verdict::kUnique, nullptr},
+  };
+  for (std::size_t q = 0; q < want.size(); ++q) {
+    const CheckedQso& qso = contest.logs[0].qsos[q];
+    EXPECT_EQ(VerdictName(qso.verdict), VerdictName(want[q].first)) << "QSO " << q;
+    EXPECT_EQ(qso.correct.value_or("-"), want[q].second ? want[q].second : "-") << "QSO " << q;
+  }
+  // Q2BB's side: its QSO at 10:30 was with Q1AA, whose call it has right.
+  EXPECT_EQ(contest.logs[1].qsos[4].verdict, Verdict::kOk);
+}
+
+TEST(Json, EscapesTextsFromTheLogs) {
+  Contest contest;
+  contest.logs.resize(1);
+  contest.logs[0].call = "Q1\"A\\";
+  contest.logs[0].file = "a\x01\xff\xd0\x96.cbr";
+  const std::string json = VerdictsJson(contest);
+  EXPECT_NE(json.find("\"call\": \"Q1\\\"A\\\\\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"file\": \"a\\u0001\\ufffd\xd0\x96.cbr\""), std::string::npos) << json;
+}
+
+// Simulated contests through the built plug-in.
+class SimulatedContestTest : public ::testing::Test {
+ protected:
+  struct Outcome {
+    Contest contest;
+    std::size_t agreeing = 0;
+    std::size_t total = 0;
+  };
+
+  static Outcome Run(const SimulationOptions& options) {
+    const SimulatedContest simulated = Simulate(options);
+    const fs::path dir = fs::temp_directory_path() /
+                         ("zelta-simulated-" + std::to_string(options.seed) + "-" +
+                          std::to_string(options.faults));
+    fs::remove_all(dir);
+    std::string error;
+    EXPECT_TRUE(WriteSimulation(simulated, dir.string(), error)) << error;
+    zelta::StatsPlugin plugin;
+    const fs::path library = fs::path(platform::ExecutablePath()).parent_path() / STATS_LIBRARY_NAME;
+    EXPECT_TRUE(plugin.Load(library.string(), error)) << error;
+    AdjudicationInput input;
+    input.logDir = (dir / "logs").string();
+    input.hostDir = dir.string();
+    input.rules = ParseRules(simulated.rules, "rules.ini");
+    std::vector<std::string> notes;
+    Outcome outcome{Adjudicate(input, plugin, notes), 0, simulated.truth.size()};
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    fs::remove_all(dir);
+
+    std::map<std::pair<std::string, std::size_t>, const CheckedQso*> checked;
+    for (const CheckedLog& log : outcome.contest.logs) {
+      EXPECT_EQ(log.clockOffsetMinutes, simulated.clockOffsets.at(log.call)) << log.call;
+      for (const CheckedQso& qso : log.qsos) checked[{log.file, qso.line}] = &qso;
+    }
+    for (const TruthEntry& truth : simulated.truth) {
+      const auto it = checked.find({truth.file, truth.line});
+      if (it != checked.end() && it->second->verdict == truth.verdict &&
+          it->second->correct.value_or("") == truth.correct) {
+        ++outcome.agreeing;
+      }
+    }
+    EXPECT_EQ(checked.size(), simulated.truth.size());
+    return outcome;
+  }
+};
+
+TEST_F(SimulatedContestTest, AlmostEveryVerdictAgreesWithTheTruth) {
+  for (const std::uint64_t seed : {1u, 2u}) {
+    const Outcome outcome = Run({30, 50, seed, true});
+    EXPECT_GE(outcome.agreeing * 100, outcome.total * 99)
+        << outcome.agreeing << " of " << outcome.total << " (seed " << seed << ")";
+    int lost = 0;
+    for (const CheckedLog& log : outcome.contest.logs) {
+      EXPECT_LE(log.checked.score, log.claimed.score) << log.call;
+      lost += log.claimed.score - log.checked.score;
+    }
+    EXPECT_GT(lost, 0) << "injected faults cost points";
+  }
+}
+
+TEST_F(SimulatedContestTest, WithoutFaultsNoQsoLosesCredit) {
+  const Outcome outcome = Run({20, 40, 3, false});
+  EXPECT_EQ(outcome.agreeing, outcome.total);
+  for (const CheckedLog& log : outcome.contest.logs) {
+    EXPECT_EQ(log.checked.score, log.claimed.score) << log.call;
+    EXPECT_GT(log.claimed.score, 0) << log.call;
+    for (const CheckedQso& qso : log.qsos) {
+      EXPECT_TRUE(KeepsCredit(qso.verdict, Rules())) << log.call << " line " << qso.line;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace adjudication

@@ -1,0 +1,381 @@
+#include "adjudication/cross_check.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace adjudication {
+namespace {
+
+// The first pairing for the clock estimate looks this far either side.
+constexpr std::int64_t kPairingWindowSeconds = 30 * 60;
+
+// Calls, bands and modes are numbered once; a QSO's key is its call's number and
+// its band-and-mode's number in one integer.
+using Key = std::uint64_t;
+Key CallKey(std::uint32_t call, std::uint32_t bandMode) {
+  return (static_cast<Key>(call) << 32) | bandMode;
+}
+
+struct Entry {
+  Key key;
+  std::int64_t seconds;  // as logged
+  std::uint32_t qso;
+  bool operator<(const Entry& other) const {
+    return std::tie(key, seconds, qso) < std::tie(other.key, other.seconds, other.qso);
+  }
+};
+using Range = std::pair<const Entry*, const Entry*>;
+
+struct LogIndex {
+  std::vector<std::uint32_t> callOf;      // each QSO's call number
+  std::vector<std::uint32_t> bandModeOf;  // each QSO's band-and-mode number
+  std::vector<std::int64_t> seconds;      // as logged
+  std::vector<Entry> byCall;              // CallKey(call, band and mode), then time
+  std::vector<Entry> byBandMode;          // band and mode, then time
+};
+
+struct Link {
+  std::int64_t log = -1;
+  std::uint32_t qso = 0;
+};
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Numbers are the same when they are the same number ("017" and "17") or, when
+// either is not a number, the same text.
+bool SameNumber(std::string_view a, std::string_view b) {
+  if (AllDigits(a) && AllDigits(b)) {
+    a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
+    b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
+  }
+  return a == b;
+}
+
+class Checker {
+ public:
+  Checker(Contest& contest, const std::vector<std::vector<bool>>& refused)
+      : contest_(contest), refused_(refused), logs_(contest.logs) {}
+
+  void Run() {
+    BuildIndex();
+    EstimateOffsets();
+    MatchExactly();
+    MatchMiscopiedCalls();
+    for (std::size_t l = 0; l < logs_.size(); ++l) Decide(l);
+  }
+
+ private:
+  std::int64_t Corrected(std::size_t log, std::int64_t seconds) const {
+    return seconds - std::int64_t{logs_[log].clockOffsetMinutes} * 60;
+  }
+  std::int64_t CorrectedQso(std::size_t log, std::uint32_t qso) const {
+    return Corrected(log, index_[log].seconds[qso]);
+  }
+
+  std::uint32_t Number(std::unordered_map<std::string, std::uint32_t>& numbers,
+                       const std::string& text) {
+    return numbers.emplace(text, static_cast<std::uint32_t>(numbers.size())).first->second;
+  }
+
+  void BuildIndex() {
+    index_.resize(logs_.size());
+    match_.resize(logs_.size());
+    ownCall_.resize(logs_.size());
+    std::string bandMode;
+    for (std::size_t l = 0; l < logs_.size(); ++l) {
+      const CheckedLog& log = logs_[l];
+      ownCall_[l] = Number(callNumbers_, log.call);
+      logOf_.resize(callNumbers_.size(), -1);
+      logOf_[ownCall_[l]] = static_cast<std::int64_t>(l);
+      LogIndex& index = index_[l];
+      const std::size_t count = log.qsos.size();
+      index.callOf.resize(count);
+      index.bandModeOf.resize(count);
+      index.seconds.resize(count);
+      index.byCall.resize(count);
+      index.byBandMode.resize(count);
+      for (std::uint32_t q = 0; q < count; ++q) {
+        const CheckedQso& qso = log.qsos[q];
+        bandMode.assign(qso.band).append(1, '\x1f').append(qso.mode);
+        index.callOf[q] = Number(callNumbers_, qso.call);
+        index.bandModeOf[q] = Number(bandModeNumbers_, bandMode);
+        index.seconds[q] = SecondsOf(qso.time);
+        index.byCall[q] = Entry{CallKey(index.callOf[q], index.bandModeOf[q]), index.seconds[q], q};
+        index.byBandMode[q] = Entry{index.bandModeOf[q], index.seconds[q], q};
+      }
+      std::sort(index.byCall.begin(), index.byCall.end());
+      std::sort(index.byBandMode.begin(), index.byBandMode.end());
+      match_[l].assign(count, Link());
+      for (std::size_t i = 0; i <= log.call.size(); ++i) {
+        std::string variant = log.call;
+        if (i < variant.size()) variant.erase(i, 1);
+        auto& logs = callVariants_[variant];
+        if (logs.empty() || logs.back() != l) logs.push_back(l);
+      }
+    }
+    logOf_.resize(callNumbers_.size(), -1);
+    logsWithCall_.assign(callNumbers_.size(), 0);
+    for (const LogIndex& index : index_) {
+      for (std::size_t i = 0; i < index.byCall.size(); ++i) {  // by call first
+        const Key call = index.byCall[i].key >> 32;
+        if (i == 0 || (index.byCall[i - 1].key >> 32) != call) ++logsWithCall_[call];
+      }
+    }
+  }
+
+  Range Find(const std::vector<Entry>& entries, Key key) const {
+    const auto [first, last] = std::equal_range(
+        entries.begin(), entries.end(), Entry{key, 0, 0},
+        [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    return {entries.data() + (first - entries.begin()), entries.data() + (last - entries.begin())};
+  }
+
+  // The log of the call numbered `call`, or -1.
+  std::int64_t LogOf(std::uint32_t call) const { return logOf_[call]; }
+
+  // Calls `visit(entry)` for each entry of `range` (of log `log`) whose corrected
+  // time lies within `window` seconds of `target`.
+  template <typename Visit>
+  void ForEachNear(std::size_t log, Range range, std::int64_t target, std::int64_t window,
+                   Visit visit) const {
+    const Entry* it = std::lower_bound(range.first, range.second, target - window,
+                                       [&](const Entry& e, std::int64_t t) {
+                                         return Corrected(log, e.seconds) < t;
+                                       });
+    for (; it != range.second && Corrected(log, it->seconds) <= target + window; ++it) visit(*it);
+  }
+
+  // Each log's offset from the median of its time differences with the QSOs that
+  // pair up in other logs; a second round measures against the partners' corrected
+  // clocks.
+  void EstimateOffsets() {
+    for (int round = 0; round < 2; ++round) {
+      std::vector<int> offsets(logs_.size(), 0);
+      std::vector<std::int64_t> differences;
+      for (std::size_t a = 0; a < logs_.size(); ++a) {
+        differences.clear();
+        const LogIndex& index = index_[a];
+        const std::int64_t expected = std::int64_t{logs_[a].clockOffsetMinutes} * 60;
+        for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
+          const std::int64_t b = LogOf(index.callOf[q]);
+          if (b < 0 || static_cast<std::size_t>(b) == a) continue;
+          const Range range = Find(index_[b].byCall, CallKey(ownCall_[a], index.bandModeOf[q]));
+          const std::int64_t own = index.seconds[q];
+          std::int64_t best = kPairingWindowSeconds + 1;
+          std::int64_t difference = 0;
+          ForEachNear(b, range, own - expected, kPairingWindowSeconds, [&](const Entry& e) {
+            const std::int64_t d = own - Corrected(b, e.seconds);
+            if (std::llabs(d - expected) < best) {
+              best = std::llabs(d - expected);
+              difference = d;
+            }
+          });
+          if (best <= kPairingWindowSeconds) differences.push_back(difference);
+        }
+        offsets[a] = MedianOffsetMinutes(differences);
+      }
+      for (std::size_t l = 0; l < logs_.size(); ++l) logs_[l].clockOffsetMinutes = offsets[l];
+    }
+  }
+
+  // One to one, nearest in time first, for every pair of logs that worked each
+  // other on a band and mode.
+  void MatchExactly() {
+    const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
+    std::vector<std::tuple<std::int64_t, std::uint32_t, std::uint32_t>> candidates;
+    for (std::size_t a = 0; a < logs_.size(); ++a) {
+      const std::vector<Entry>& entries = index_[a].byCall;
+      for (std::size_t i = 0; i < entries.size();) {
+        std::size_t end = i;
+        while (end < entries.size() && entries[end].key == entries[i].key) ++end;
+        const Range group{entries.data() + i, entries.data() + end};
+        i = end;
+        const std::int64_t b = LogOf(static_cast<std::uint32_t>(group.first->key >> 32));
+        if (b <= static_cast<std::int64_t>(a)) continue;  // each pair once, from its first log
+        const Range other =
+            Find(index_[b].byCall, CallKey(ownCall_[a], group.first->key & 0xFFFFFFFFu));
+        if (other.first == other.second) continue;
+        candidates.clear();
+        for (const Entry* e = group.first; e != group.second; ++e) {
+          const std::int64_t t = Corrected(a, e->seconds);
+          ForEachNear(b, other, t, tolerance, [&](const Entry& p) {
+            candidates.emplace_back(std::llabs(t - Corrected(b, p.seconds)), e->qso, p.qso);
+          });
+        }
+        std::sort(candidates.begin(), candidates.end());
+        for (const auto& [distance, q, p] : candidates) {
+          if (match_[a][q].log >= 0 || match_[b][p].log >= 0) continue;
+          match_[a][q] = Link{b, p};
+          match_[b][p] = Link{static_cast<std::int64_t>(a), q};
+        }
+      }
+    }
+  }
+
+  // A QSO still without a match is matched with the worked station's QSO at that
+  // time, band and mode whose call is ours with one character wrong (and is no
+  // other entrant's call): they miscopied us.
+  void MatchMiscopiedCalls() {
+    const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
+    for (std::size_t a = 0; a < logs_.size(); ++a) {
+      const LogIndex& index = index_[a];
+      for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
+        if (match_[a][q].log >= 0) continue;
+        const std::int64_t b = LogOf(index.callOf[q]);
+        if (b < 0 || static_cast<std::size_t>(b) == a) continue;
+        const std::int64_t t = CorrectedQso(a, q);
+        std::int64_t best = -1;
+        std::int64_t bestDistance = 0;
+        ForEachNear(b, Find(index_[b].byBandMode, index.bandModeOf[q]), t, tolerance,
+                    [&](const Entry& e) {
+                      const std::uint32_t p = e.qso;
+                      if (match_[b][p].log >= 0 || LogOf(index_[b].callOf[p]) >= 0 ||
+                          !OneCharApart(logs_[b].qsos[p].call, logs_[a].call)) {
+                        return;
+                      }
+                      const std::int64_t distance = std::llabs(t - Corrected(b, e.seconds));
+                      if (best < 0 || distance < bestDistance) {
+                        best = p;
+                        bestDistance = distance;
+                      }
+                    });
+        if (best < 0) continue;
+        match_[a][q] = Link{b, static_cast<std::uint32_t>(best)};
+        match_[b][best] = Link{static_cast<std::int64_t>(a), q};
+      }
+    }
+  }
+
+  // For a call without a log: the QSO with us, at this time, band and mode, in the
+  // log of an entrant whose call is one character off it.
+  Link FindBustedCall(std::size_t a, std::uint32_t q) const {
+    if (match_[a][q].log >= 0) return match_[a][q];  // they matched our miscopy of them
+    const std::string& call = logs_[a].qsos[q].call;
+    const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
+    const std::int64_t t = CorrectedQso(a, q);
+    Link found;
+    std::int64_t bestDistance = 0;
+    std::vector<std::size_t> seen;
+    for (std::size_t i = 0; i <= call.size(); ++i) {
+      std::string variant = call;
+      if (i < variant.size()) variant.erase(i, 1);
+      const auto it = callVariants_.find(variant);
+      if (it == callVariants_.end()) continue;
+      for (const std::size_t c : it->second) {
+        if (c == a || std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
+        seen.push_back(c);
+        if (!OneCharApart(logs_[c].call, call)) continue;
+        const Range range = Find(index_[c].byCall, CallKey(ownCall_[a], index_[a].bandModeOf[q]));
+        ForEachNear(c, range, t, tolerance, [&](const Entry& e) {
+          const std::int64_t distance = std::llabs(t - Corrected(c, e.seconds));
+          if (found.log < 0 || distance < bestDistance) {
+            found = Link{static_cast<std::int64_t>(c), e.qso};
+            bestDistance = distance;
+          }
+        });
+      }
+    }
+    return found;
+  }
+
+  void Decide(std::size_t a) {
+    CheckedLog& log = logs_[a];
+    const LogIndex& index = index_[a];
+    const Rules& rules = contest_.rules;
+    const std::optional<std::int64_t> start =
+        rules.start ? std::optional(SecondsOf(*rules.start)) : std::nullopt;
+    const std::optional<std::int64_t> end =
+        rules.end ? std::optional(SecondsOf(*rules.end)) : std::nullopt;
+    std::unordered_set<Key> credited;
+    for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
+      CheckedQso& qso = log.qsos[q];
+      qso.correct.reset();
+      qso.other.reset();
+      const std::int64_t t = CorrectedQso(a, q);
+      const std::int64_t b = LogOf(index.callOf[q]);
+      const Link link = match_[a][q];
+      if (a < refused_.size() && q < refused_[a].size() && refused_[a][q]) {
+        qso.verdict = Verdict::kRefused;
+      } else if ((start && t < *start) || (end && t >= *end)) {
+        qso.verdict = Verdict::kOutOfPeriod;
+      } else if (b >= 0) {
+        if (link.log == b) {
+          const CheckedQso& theirs = logs_[b].qsos[link.qso];
+          qso.other = OtherSide{static_cast<std::size_t>(b), link.qso};
+          qso.verdict = SameNumber(qso.rcvd, theirs.sent) ? Verdict::kOk : Verdict::kBustedExchange;
+          if (qso.verdict == Verdict::kBustedExchange) qso.correct = theirs.sent;
+        } else {
+          qso.verdict = Verdict::kNil;
+        }
+      } else if (const Link busted = FindBustedCall(a, q); busted.log >= 0) {
+        qso.verdict = Verdict::kBustedCall;
+        qso.correct = logs_[busted.log].call;
+        qso.other = OtherSide{static_cast<std::size_t>(busted.log), busted.qso};
+      } else {
+        const int otherLogs = logsWithCall_[index.callOf[q]] - 1;
+        qso.verdict = otherLogs >= rules.nonEntrantMinLogs ? Verdict::kUnverified : Verdict::kUnique;
+      }
+      if (KeepsCredit(qso.verdict, rules) &&
+          !credited.insert(CallKey(index.callOf[q], index.bandModeOf[q])).second) {
+        qso.verdict = Verdict::kDupe;
+      }
+    }
+  }
+
+  Contest& contest_;
+  const std::vector<std::vector<bool>>& refused_;
+  std::vector<CheckedLog>& logs_;
+  std::vector<LogIndex> index_;
+  std::vector<std::vector<Link>> match_;
+  std::vector<std::uint32_t> ownCall_;                          // each log's call number
+  std::unordered_map<std::string, std::uint32_t> callNumbers_;
+  std::unordered_map<std::string, std::uint32_t> bandModeNumbers_;
+  std::vector<std::int64_t> logOf_;                             // by call number; -1: no log
+  std::vector<int> logsWithCall_;                               // by call number
+  std::unordered_map<std::string, std::vector<std::size_t>> callVariants_;  // a log's call,
+                                                      // whole and less one character
+};
+
+}  // namespace
+
+std::int64_t SecondsOf(const platform::CalendarTime& time) {
+  using namespace std::chrono;
+  const sys_days date = year_month_day(year(time.year), month(static_cast<unsigned>(time.month)),
+                                       day(static_cast<unsigned>(time.day)));
+  return std::int64_t{date.time_since_epoch().count()} * 86400 + time.hour * 3600 +
+         time.minute * 60 + time.second;
+}
+
+bool OneCharApart(std::string_view a, std::string_view b) {
+  if (a.size() < b.size()) std::swap(a, b);
+  std::size_t prefix = 0;
+  while (prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
+  if (a.size() == b.size() + 1) return a.substr(prefix + 1) == b.substr(prefix);
+  if (a.size() != b.size() || prefix == a.size()) return false;
+  if (a.substr(prefix + 1) == b.substr(prefix + 1)) return true;  // substituted
+  return prefix + 1 < a.size() && a[prefix] == b[prefix + 1] && a[prefix + 1] == b[prefix] &&
+         a.substr(prefix + 2) == b.substr(prefix + 2);  // neighbours swapped
+}
+
+int MedianOffsetMinutes(std::vector<std::int64_t> differences) {
+  if (differences.size() < kMinPairsForOffset) return 0;
+  const auto middle = differences.begin() + static_cast<std::ptrdiff_t>(differences.size() / 2);
+  std::nth_element(differences.begin(), middle, differences.end());
+  return static_cast<int>(std::llround(static_cast<double>(*middle) / 60.0));
+}
+
+void CrossCheck(Contest& contest, const std::vector<std::vector<bool>>& refused) {
+  for (CheckedLog& log : contest.logs) log.clockOffsetMinutes = 0;
+  Checker(contest, refused).Run();
+}
+
+}  // namespace adjudication

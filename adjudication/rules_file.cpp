@@ -1,0 +1,122 @@
+#include "adjudication/rules_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <set>
+
+#include "adjudication/cross_check.h"
+
+namespace adjudication {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const char* blanks = " \t\v\f";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+bool ParseInt(std::string_view text, int low, int high, int& value) {
+  int parsed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+}  // namespace
+
+bool ParsePeriodTime(std::string_view text, platform::CalendarTime& time) {
+  // YYYY-MM-DD HHMM
+  if (text.size() != 15 || text[4] != '-' || text[7] != '-' || text[10] != ' ') return false;
+  for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 13, 14}) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  platform::CalendarTime t;
+  ParseInt(text.substr(0, 4), 0, 9999, t.year);
+  ParseInt(text.substr(5, 2), 0, 99, t.month);
+  ParseInt(text.substr(8, 2), 0, 99, t.day);
+  ParseInt(text.substr(11, 2), 0, 99, t.hour);
+  ParseInt(text.substr(13, 2), 0, 99, t.minute);
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  if (t.year < 1900 || t.month < 1 || t.month > 12 || t.day < 1 ||
+      t.day > kDays[t.month - 1] - (t.month == 2 && !leap ? 1 : 0) || t.hour > 23 ||
+      t.minute > 59) {
+    return false;
+  }
+  time = t;
+  return true;
+}
+
+Rules ParseRules(std::string_view text, const std::string& name) {
+  Rules rules;
+  std::string section;
+  bool inSection = false;
+  std::set<std::string> seen;
+  std::size_t lineNumber = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = Trim(text.substr(pos, end - pos));
+    ++lineNumber;
+    pos = end;
+    if (pos < text.size()) pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+    auto fail = [&](const std::string& what) -> void {
+      throw RulesError(name + ":" + std::to_string(lineNumber) + ": " + what);
+    };
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']') fail("a section header must end with ']'");
+      section = Lower(Trim(line.substr(1, line.size() - 2)));
+      inSection = true;
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) fail("'" + std::string(line) + "' is not 'Key=value'");
+    if (!inSection) fail("a key before any section (the rules belong under [Rules])");
+    if (section != "rules") continue;
+    const std::string key = Lower(Trim(line.substr(0, equals)));
+    const std::string_view value = Trim(line.substr(equals + 1));
+    if (!seen.insert(key).second) fail("the key " + std::string(Trim(line.substr(0, equals))) +
+                                       " is given twice");
+    const std::string quoted = "'" + std::string(value) + "'";
+    if (key == "start" || key == "end") {
+      platform::CalendarTime time;
+      if (!ParsePeriodTime(value, time)) {
+        fail(quoted + " is not a UTC time as 'YYYY-MM-DD HHMM'");
+      }
+      (key == "start" ? rules.start : rules.end) = time;
+    } else if (key == "toleranceminutes") {
+      if (!ParseInt(value, 0, 1440, rules.toleranceMinutes)) {
+        fail(quoted + " is not a number of minutes from 0 to 1440");
+      }
+    } else if (key == "nonentrantminlogs") {
+      if (!ParseInt(value, 0, 1000000, rules.nonEntrantMinLogs)) {
+        fail(quoted + " is not a number of logs from 0 to 1000000");
+      }
+    } else if (key == "uniquescount") {
+      if (value != "0" && value != "1") fail(quoted + " is not 1 (uniques count) or 0");
+      rules.uniquesCount = value == "1";
+    } else {
+      fail("unknown key '" + std::string(Trim(line.substr(0, equals))) +
+           "' (known: Start, End, ToleranceMinutes, NonEntrantMinLogs, UniquesCount)");
+    }
+    if (rules.start && rules.end && SecondsOf(*rules.end) <= SecondsOf(*rules.start)) {
+      fail("End must come after Start");
+    }
+  }
+  return rules;
+}
+
+}  // namespace adjudication
