@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   imagemagick
+  chromium  # the results page is checked in a real headless browser
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,0 +1,102 @@
+// The results CSV, the report file names, and writing every file under the output folder.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "reports/report_parts.h"
+#include "reports/reports.h"
+
+namespace reports {
+namespace {
+
+constexpr std::size_t kMaxNameBytes = 64;
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Writes `text` byte for byte (binary: the CR LF ends are already in the text).
+bool WriteFile(const std::filesystem::path& path, const std::string& text, std::string& error) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  if (!file) {
+    error = "cannot write " + path.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ReportFileNames(const adjudication::Contest& contest) {
+  std::vector<std::string> names;
+  std::set<std::string> taken;  // lower case
+  for (const auto& log : contest.logs) {
+    std::string stem = log.call.substr(0, kMaxNameBytes);
+    for (char& c : stem) {
+      const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+      if (!plain) c = '_';
+    }
+    if (stem.empty()) stem = "_";
+    std::string name = stem + ".txt";
+    for (int n = 2; !taken.insert(LowerCase(name)).second; ++n) {
+      name = stem + "-" + std::to_string(n) + ".txt";
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::string ResultsCsv(const adjudication::Contest& contest, Language language) {
+  const detail::Wording& words = detail::WordingFor(language);
+  std::string out = "\xEF\xBB\xBF";
+  for (std::size_t i = 0; i < words.csvHeads.size(); ++i) {
+    out += (i > 0 ? "," : "") + detail::CsvField(words.csvHeads[i]);
+  }
+  for (const char* verdict : words.verdicts) out += "," + detail::CsvField(verdict);
+  out += "\r\n";
+  for (const detail::Standing& row : detail::Standings(contest, words)) {
+    const adjudication::CheckedLog& log = contest.logs[row.log];
+    out += detail::CsvField(log.call) + "," + detail::CsvField(row.category);
+    for (int value : {log.checked.qsos, log.checked.points, log.checked.multipliers,
+                      log.claimed.score, log.checked.score}) {
+      out += "," + std::to_string(value);
+    }
+    out += "," + detail::KeptPercent(log) + "," + std::to_string(log.clockOffsetMinutes);
+    for (int count : detail::CountVerdicts(log)) out += "," + std::to_string(count);
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool WriteReports(const adjudication::Contest& contest, const std::string& outDir,
+                  Language language, std::string& error) {
+  const std::filesystem::path dir(outDir);
+  const std::filesystem::path reportDir = dir / "reports";
+  std::error_code failure;
+  std::filesystem::create_directories(reportDir, failure);
+  if (failure) {
+    error = "cannot create " + reportDir.string() + ": " + failure.message();
+    return false;
+  }
+  // The names hold only letters, digits, '-', '_' and '.' and end in ".txt", so each one
+  // names a file directly inside reports/.
+  const std::vector<std::string> names = ReportFileNames(contest);
+  for (std::size_t i = 0; i < contest.logs.size(); ++i) {
+    if (!WriteFile(reportDir / names[i], EntrantReport(contest, i, language), error)) {
+      return false;
+    }
+  }
+  return WriteFile(dir / "results.csv", ResultsCsv(contest, language), error) &&
+         WriteFile(dir / "index.html", ResultsPage(contest, language, names), error);
+}
+
+}  // namespace reports
