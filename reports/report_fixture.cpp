@@ -110,6 +110,7 @@ adjudication::Contest HostileContest() {
                              {{906, "20", "CW", "Q1ABC", "001", "002", Verdict::kOk}}));
   contest.logs.push_back(Log("Q1ABC", "q1abc.cbr", 0, {}, {}, {}, {}));
   contest.logs.push_back(Log("q1abc", "q1abc-2.cbr", 0, {}, {}, {}, {}));
+  contest.logs.push_back(Log("Nul", "nul.cbr", 0, {}, {}, {}, {}));
   return contest;
 }
 

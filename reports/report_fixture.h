@@ -11,8 +11,8 @@ namespace reports::fixture {
 adjudication::Contest SmallContest();
 
 // Logs as an attacker or a broken logger sends them: markup and control bytes in the
-// header fields, Windows-1251 and invalid UTF-8, calls that look like paths, and two
-// calls that differ only in letter case.
+// header fields, Windows-1251 and invalid UTF-8, calls that look like paths or a Windows
+// device, and two calls that differ only in letter case.
 adjudication::Contest HostileContest();
 
 }  // namespace reports::fixture

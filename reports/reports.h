@@ -24,8 +24,9 @@ bool WriteReports(const adjudication::Contest& contest, const std::string& outDi
 // ReportFileNames()
 // The report file name of each log, in the order of contest.logs: the call with '/', '\'
 // and ':' turned into '_' as the plug-in names its check file, every other byte that is
-// not a letter, digit, '-', '_' or '.' also '_', at most 64 bytes, then ".txt". A name
-// that another log already has (letter case ignored, as Windows does) gets "-2", "-3"...
+// not a letter, digit, '-', '_' or '.' also '_', at most 64 bytes, a '_' in front of an
+// empty call or a Windows device name (NUL, COM1...), then ".txt". A name that another log
+// already has (letter case ignored, as Windows does) gets "-2", "-3"...
 std::vector<std::string> ReportFileNames(const adjudication::Contest& contest);
 
 // EntrantReport()

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <random>
 #include <sstream>
 
 #include "reports/report_fixture.h"
@@ -28,12 +29,20 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
-fs::path FreshDir(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("zelta_reports_test_" + name);
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+// A new empty folder under the temporary folder, removed with the object; the name is
+// random, so that builds testing at the same time on one machine never share it.
+struct ScratchDir {
+  explicit ScratchDir(const std::string& name)
+      : path(fs::temp_directory_path() /
+             ("zelta_reports_" + name + "_" + std::to_string(std::random_device{}()))) {
+    fs::create_directories(path);
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
@@ -56,7 +65,8 @@ TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
   // in what every entrant receives.
   for (const auto& [language, name] :
        {std::pair{Language::kRussian, "ru"}, std::pair{Language::kEnglish, "en"}}) {
-    const fs::path dir = FreshDir(name);
+    const ScratchDir scratch(name);
+    const fs::path& dir = scratch.path;
     std::string error;
     ASSERT_TRUE(reports::WriteReports(reports::fixture::SmallContest(), dir.string(), language,
                                       error)) << error;
@@ -154,7 +164,8 @@ TEST(WriteReports, EveryNumberAgreesWithTheContest) {
 }
 
 TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
-  const fs::path root = FreshDir("hostile");
+  const ScratchDir scratch("hostile");
+  const fs::path& root = scratch.path;
   const fs::path dir = root / "out" / "deep";
   std::string error;
   ASSERT_TRUE(reports::WriteReports(reports::fixture::HostileContest(), dir.string(),
@@ -166,7 +177,8 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
   }
   std::sort(written.begin(), written.end());
   EXPECT_EQ(written, (std::vector<std::string>{"index.html", "reports/.._.._etc_x.txt", "reports/.._a.txt",
-                                               "reports/Q1ABC.txt", "reports/q1abc-2.txt", "results.csv"}));
+                                               "reports/Q1ABC.txt", "reports/_Nul.txt",
+                                               "reports/q1abc-2.txt", "results.csv"}));
 
   const std::string page = ReadFile(dir / "index.html");
   for (const char* markup : {"<script", "<img", "<i>", "\x1b", "\x01"}) {

@@ -21,6 +21,15 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
+// Whether Windows takes `stem` (before its first '.') for a device: CON, PRN, AUX, NUL,
+// COM1 to COM9, LPT1 to LPT9, in any letter case; "NUL.txt" is no file there.
+bool IsDeviceName(const std::string& stem) {
+  const std::string base = LowerCase(stem.substr(0, stem.find('.')));
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
+  return base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 // Writes `text` byte for byte (binary: the CR LF ends are already in the text).
 bool WriteFile(const std::filesystem::path& path, const std::string& text, std::string& error) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -45,7 +54,7 @@ std::vector<std::string> ReportFileNames(const adjudication::Contest& contest) {
                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
       if (!plain) c = '_';
     }
-    if (stem.empty()) stem = "_";
+    if (stem.empty() || IsDeviceName(stem)) stem.insert(0, "_");
     std::string name = stem + ".txt";
     for (int n = 2; !taken.insert(LowerCase(name)).second; ++n) {
       name = stem + "-" + std::to_string(n) + ".txt";
