@@ -88,7 +88,31 @@ void Heading(std::string& out, const char* title, std::size_t count) {
 
 }  // namespace
 
-std::string EntrantReport(const Contest& contest, std::size_t logIndex, Language language) {
+namespace detail {
+
+std::vector<std::vector<QsoRef>> BustsBySender(const Contest& contest) {
+  std::vector<std::vector<QsoRef>> busts(contest.logs.size());
+  for (std::size_t l = 0; l < contest.logs.size(); ++l) {
+    const auto& qsos = contest.logs[l].qsos;
+    for (std::size_t q = 0; q < qsos.size(); ++q) {
+      const CheckedQso& qso = qsos[q];
+      if (qso.verdict != Verdict::kBustedCall && qso.verdict != Verdict::kBustedExchange) continue;
+      if (qso.other && qso.other->log < busts.size() && qso.other->log != l) {
+        busts[qso.other->log].push_back({l, q});
+      }
+    }
+  }
+  return busts;
+}
+
+}  // namespace detail
+
+std::string EntrantReport(const Contest& contest, std::size_t log, Language language) {
+  return detail::EntrantReportText(contest, log, language, detail::BustsBySender(contest).at(log));
+}
+
+std::string detail::EntrantReportText(const Contest& contest, std::size_t logIndex,
+                                      Language language, const std::vector<QsoRef>& busts) {
   const Wording& words = detail::WordingFor(language);
   const CheckedLog& log = contest.logs.at(logIndex);
   std::string out = Fill(words.reportTitle, {CleanText(log.call)}) + "\n";
@@ -155,24 +179,22 @@ std::string EntrantReport(const Contest& contest, std::size_t logIndex, Language
   // Other logs' QSOs busted by this entrant's call or number as they received it.
   std::string theirs;
   std::size_t theirCount = 0;
-  for (const CheckedLog& otherLog : contest.logs) {
-    for (const CheckedQso& qso : otherLog.qsos) {
-      if (qso.verdict != Verdict::kBustedCall && qso.verdict != Verdict::kBustedExchange) continue;
-      if (!qso.other || qso.other->log != logIndex) continue;
-      const CheckedQso* mine = detail::OtherQso(contest, qso);
-      std::string what;
-      if (qso.verdict == Verdict::kBustedCall) {
-        what = Fill(words.theyLoggedCall, {CleanText(qso.call), CleanText(log.call)});
-      } else {
-        const std::string sent = qso.correct ? *qso.correct : mine ? mine->sent : "?";
-        what = Fill(words.theyCopiedNumber, {CleanText(qso.rcvd), CleanText(sent)});
-      }
-      ++theirCount;
-      theirs += "  " + PadRight(CleanText(otherLog.call), 10) + " " + words.line + " " +
-                std::to_string(qso.line) + "  " + detail::DateTimeText(qso.time) + "  " +
-                CleanText(qso.band) + " " + CleanText(qso.mode) + "  " +
-                VerdictLabel(qso.verdict, words) + ": " + what + "\n";
+  for (const detail::QsoRef& bust : busts) {
+    const CheckedLog& otherLog = contest.logs[bust.log];
+    const CheckedQso& qso = otherLog.qsos[bust.qso];
+    const CheckedQso* mine = detail::OtherQso(contest, qso);
+    std::string what;
+    if (qso.verdict == Verdict::kBustedCall) {
+      what = Fill(words.theyLoggedCall, {CleanText(qso.call), CleanText(log.call)});
+    } else {
+      const std::string sent = qso.correct ? *qso.correct : mine ? mine->sent : "?";
+      what = Fill(words.theyCopiedNumber, {CleanText(qso.rcvd), CleanText(sent)});
     }
+    ++theirCount;
+    theirs += "  " + PadRight(CleanText(otherLog.call), 10) + " " + words.line + " " +
+              std::to_string(qso.line) + "  " + detail::DateTimeText(qso.time) + "  " +
+              CleanText(qso.band) + " " + CleanText(qso.mode) + "  " +
+              VerdictLabel(qso.verdict, words) + ": " + what + "\n";
   }
   Heading(out, words.yourSending, theirCount);
   out += theirCount > 0 ? theirs : "  " + std::string(words.none) + "\n";

@@ -143,4 +143,20 @@ const adjudication::CheckedQso* OtherQso(const adjudication::Contest& contest,
                                          const adjudication::CheckedQso& qso,
                                          const adjudication::CheckedLog** otherLog = nullptr);
 
+// A QSO of the contest: contest.logs[log].qsos[qso].
+struct QsoRef {
+  std::size_t log = 0;
+  std::size_t qso = 0;
+};
+
+// BustsBySender()
+// For each log, the busted-call and busted-exchange QSOs of the other logs whose verdict
+// points at it: what the other stations lost because of this log's call or number as sent.
+// One pass over the contest, so that a thousand reports do not each scan every QSO.
+std::vector<std::vector<QsoRef>> BustsBySender(const adjudication::Contest& contest);
+
+// EntrantReport() with the busts of this log already found.
+std::string EntrantReportText(const adjudication::Contest& contest, std::size_t log,
+                              Language language, const std::vector<QsoRef>& busts);
+
 }  // namespace reports::detail

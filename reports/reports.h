@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,11 @@ enum class Language { kRussian, kEnglish };
 // from ReportFileNames()), results.csv and index.html, all UTF-8. Returns false, with
 // `error` naming the file, when a folder or file cannot be written; files written before
 // the failure stay. Nothing is written outside `outDir`, whatever the logs hold.
+// `progress`, when given, is called after each report with the count written and the total
+// (a thousand logs take a few seconds, mostly the disk's).
 bool WriteReports(const adjudication::Contest& contest, const std::string& outDir,
-                  Language language, std::string& error);
+                  Language language, std::string& error,
+                  const std::function<void(std::size_t done, std::size_t total)>& progress = {});
 
 // ReportFileNames()
 // The report file name of each log, in the order of contest.logs: the call with '/', '\'

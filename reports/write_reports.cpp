@@ -87,7 +87,8 @@ std::string ResultsCsv(const adjudication::Contest& contest, Language language) 
 }
 
 bool WriteReports(const adjudication::Contest& contest, const std::string& outDir,
-                  Language language, std::string& error) {
+                  Language language, std::string& error,
+                  const std::function<void(std::size_t done, std::size_t total)>& progress) {
   const std::filesystem::path dir(outDir);
   const std::filesystem::path reportDir = dir / "reports";
   std::error_code failure;
@@ -99,10 +100,13 @@ bool WriteReports(const adjudication::Contest& contest, const std::string& outDi
   // The names hold only letters, digits, '-', '_' and '.' and end in ".txt", so each one
   // names a file directly inside reports/.
   const std::vector<std::string> names = ReportFileNames(contest);
+  const auto busts = detail::BustsBySender(contest);
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
-    if (!WriteFile(reportDir / names[i], EntrantReport(contest, i, language), error)) {
+    const std::string report = detail::EntrantReportText(contest, i, language, busts[i]);
+    if (!WriteFile(reportDir / names[i], report, error)) {
       return false;
     }
+    if (progress) progress(i + 1, contest.logs.size());
   }
   return WriteFile(dir / "results.csv", ResultsCsv(contest, language), error) &&
          WriteFile(dir / "index.html", ResultsPage(contest, language, names), error);
