@@ -9,11 +9,13 @@ set -euo pipefail
 #   clang libclang-rt-dev            the sanitize and fuzz presets (the sanitizer and libFuzzer runtimes)
 #   g++-mingw-w64-i686               the win32 cross build
 #   wine wine32 xvfb xauth           the win32 tests under Wine, on a virtual display (xvfb-run)
+#   chromium                         the results page, checked in a real headless browser
 packages=(
   cmake ninja-build g++
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
+  chromium
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,0 +1,204 @@
+// The reports of a checked contest: golden files, numbers that agree with the contest
+// data, and logs whose texts try to become markup, lines or paths.
+#include "reports/reports.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <random>
+#include <sstream>
+
+#include "reports/report_fixture.h"
+#include "reports/report_parts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using adjudication::Verdict;
+using reports::Language;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// A new empty folder under the temporary folder, removed with the object; the name is
+// random, so that builds testing at the same time on one machine never share it.
+struct ScratchDir {
+  explicit ScratchDir(const std::string& name)
+      : path(fs::temp_directory_path() /
+             ("zelta_reports_" + name + "_" + std::to_string(std::random_device{}()))) {
+    fs::create_directories(path);
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
+       start = at + separator.size()) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// `text` as a regular expression that matches only itself.
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
+
+TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
+  // The goldens were read through before they were pinned: a change in them is a change
+  // in what every entrant receives. The English wording is covered by the test below.
+  const ScratchDir dir("golden");
+  std::string error;
+  ASSERT_TRUE(reports::WriteReports(reports::fixture::SmallContest(), dir.path.string(),
+                                    Language::kRussian, error)) << error;
+  int compared = 0;
+  for (const auto& entry : fs::recursive_directory_iterator("golden")) {
+    if (!entry.is_regular_file()) continue;
+    const fs::path relative = fs::relative(entry.path(), "golden");
+    EXPECT_EQ(ReadFile(dir.path / relative), ReadFile(entry.path())) << relative.string();
+    ++compared;
+  }
+  EXPECT_EQ(compared, 5) << "four reports and the CSV";
+}
+
+TEST(WriteReports, EveryNumberAgreesWithTheContest) {
+  const adjudication::Contest contest = reports::fixture::SmallContest();
+  const auto& words = reports::detail::WordingFor(Language::kEnglish);
+  const auto names = reports::ReportFileNames(contest);
+  const std::string page = reports::ResultsPage(contest, Language::kEnglish, names);
+  const std::vector<std::string> rows = Split(reports::ResultsCsv(contest, Language::kEnglish), "\r\n");
+  ASSERT_EQ(rows.size(), contest.logs.size() + 2) << "header, a row per log, final line end";
+  long long inPeriod = 0;
+  std::array<int, adjudication::kVerdictCount> allVerdicts{};
+  for (std::size_t i = 0; i < contest.logs.size(); ++i) {
+    const adjudication::CheckedLog& log = contest.logs[i];
+    std::array<int, adjudication::kVerdictCount> counts{};
+    int lost = 0;
+    for (const auto& qso : log.qsos) {
+      ++counts[static_cast<int>(qso.verdict)];
+      ++allVerdicts[static_cast<int>(qso.verdict)];
+      lost += qso.verdict != Verdict::kOk && qso.verdict != Verdict::kUnverified && qso.verdict != Verdict::kUnique;
+      inPeriod += qso.verdict != Verdict::kRefused && qso.verdict != Verdict::kOutOfPeriod;
+    }
+    char kept[16];
+    std::snprintf(kept, sizeof kept, "%.1f", 100.0 * log.checked.score / log.claimed.score);
+    const std::vector<int> scores = {log.checked.qsos, log.checked.points, log.checked.multipliers,
+                                     log.claimed.score, log.checked.score};
+
+    // The CSV row, category aside.
+    std::string expected = log.call;
+    for (int value : scores) expected += "," + std::to_string(value);
+    expected += std::string(",") + kept + "," + std::to_string(log.clockOffsetMinutes);
+    for (int count : counts) expected += "," + std::to_string(count);
+    const auto row = std::find_if(rows.begin() + 1, rows.end(),
+                                  [&](const std::string& r) { return r.rfind(log.call + ",", 0) == 0; });
+    ASSERT_NE(row, rows.end()) << log.call;
+    EXPECT_EQ(log.call + row->substr(row->find(',', log.call.size() + 1)), expected);
+
+    // The page: the table row and both bars of the score chart.
+    std::string cells = "<a href=\"reports/" + names[i] + "\">" + log.call + "</a></td>";
+    for (int value : scores) cells += "<td class=\"num\">" + std::to_string(value) + "</td>";
+    cells += std::string("<td class=\"num\">") + kept + "</td><td class=\"num\">" +
+             (log.clockOffsetMinutes > 0 ? "+" : "") + std::to_string(log.clockOffsetMinutes) +
+             "</td><td class=\"num\">" + std::to_string(lost) + "</td></tr>";
+    EXPECT_NE(page.find(cells), std::string::npos) << cells;
+    EXPECT_NE(page.find(log.call + ": Claimed " + std::to_string(log.claimed.score) + "<"), std::string::npos);
+    EXPECT_NE(page.find(log.call + ": Checked " + std::to_string(log.checked.score) + "<"), std::string::npos);
+
+    // The report: both score lines, every verdict count, the number of QSOs lost.
+    const std::string report = reports::EntrantReport(contest, i, Language::kEnglish);
+    for (const auto& [label, score] : {std::pair{"Claimed", log.claimed}, std::pair{"Checked", log.checked}}) {
+      std::string line = std::string("\r\n") + label;
+      for (int value : {score.qsos, score.points, score.multipliers, score.score}) line += " +" + std::to_string(value);
+      EXPECT_TRUE(std::regex_search(report, std::regex(line + "\r\n"))) << log.call << " " << label;
+    }
+    for (std::size_t v = 0; v < counts.size(); ++v) {
+      const std::regex line("\r\n  " + Literal(words.verdicts[v]) + " +" + std::to_string(counts[v]) + "\r\n");
+      EXPECT_TRUE(std::regex_search(report, line)) << log.call << " " << words.verdicts[v];
+    }
+    EXPECT_NE(report.find("QSOs that lost credit: " + std::to_string(lost) + "\r\n"), std::string::npos);
+  }
+  // The hour chart holds every QSO of the period once; the verdict chart every verdict.
+  const std::string hours = page.substr(0, page.find("id=\"chart-scores\""));
+  const std::regex bar("<title>\\d\\d:\\d\\d [^:<]+: (\\d+)</title>");
+  long long charted = 0;
+  for (auto it = std::sregex_iterator(hours.begin(), hours.end(), bar); it != std::sregex_iterator(); ++it) {
+    charted += std::stoll((*it)[1]);
+  }
+  EXPECT_EQ(charted, inPeriod);
+  for (std::size_t v = 0; v < allVerdicts.size(); ++v) {
+    EXPECT_NE(page.find(std::string(words.verdicts[v]) + ": " + std::to_string(allVerdicts[v]) + " ("),
+              std::string::npos) << words.verdicts[v];
+  }
+}
+
+TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
+  const ScratchDir scratch("hostile");
+  const fs::path& root = scratch.path;
+  const fs::path dir = root / "out" / "deep";
+  std::string error;
+  ASSERT_TRUE(reports::WriteReports(reports::fixture::HostileContest(), dir.string(),
+                                    Language::kRussian, error)) << error;
+  // Every file is inside DIR, one report per log, calls that differ in case kept apart.
+  std::vector<std::string> written;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) written.push_back(fs::relative(entry.path(), dir).generic_string());
+  }
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"index.html", "reports/.._.._etc_x.txt", "reports/.._a.txt",
+                                               "reports/Q1ABC.txt", "reports/_Nul.txt",
+                                               "reports/q1abc-2.txt", "results.csv"}));
+
+  const std::string page = ReadFile(dir / "index.html");
+  for (const char* markup : {"<script", "<img", "<i>", "\x1b", "\x01"}) {
+    EXPECT_EQ(page.find(markup), std::string::npos) << markup;
+  }
+  EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(page.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
+  EXPECT_NE(page.find("Привет"), std::string::npos) << "Windows-1251 text read as such";
+
+  // Reports and CSV: valid UTF-8 without control bytes, a log's line break never makes a line.
+  const std::string csv = ReadFile(dir / "results.csv");
+  EXPECT_NE(csv.find(",\"'=HYPERLINK(\"\"http://x\"\")\","), std::string::npos) << csv;
+  for (const fs::path& file : {dir / "results.csv", dir / "reports/.._.._etc_x.txt", dir / "reports/.._a.txt"}) {
+    for (const std::string& line : Split(ReadFile(file), "\r\n")) {
+      EXPECT_EQ(reports::detail::CleanText(line), line) << file.string();
+      EXPECT_NE(line.rfind("QSO: forged", 0), 0u) << file.string();
+    }
+  }
+}
+
+TEST(CleanText, KeepsUtf8ReadsOtherBytesAsWindows1251AndDropsControls) {
+  const struct {
+    const char* bytes;
+    const char* shown;
+  } cases[] = {
+      {"Q1ABC/P", "Q1ABC/P"},
+      {"Привет", "Привет"},                     // valid UTF-8 stays
+      {"\xcf\xf0\xe8\xe2\xe5\xf2", "Привет"},   // Windows-1251
+      {"\xc3", "Г"},                            // a cut UTF-8 sequence is not UTF-8
+      {"\xed\xa0\x80", "н\u00a0Ђ"},             // nor is an encoded surrogate
+      {"\x98", "\ufffd"},                       // unassigned in Windows-1251
+      {"a\tb\r\nc\x7f", "a b\ufffd\ufffdc\ufffd"},
+      {"\xe2\x80\xae" "CBA1Q", "\ufffdCBA1Q"},  // right-to-left override
+  };
+  for (const auto& c : cases) EXPECT_EQ(reports::detail::CleanText(c.bytes), c.shown) << c.bytes;
+}
+
+}  // namespace
