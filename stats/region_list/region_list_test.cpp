@@ -1,5 +1,6 @@
 #include "stats/region_list/region_list.h"
 
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -83,6 +84,42 @@ TEST_F(RegionListTest, EditsTakeEffectAtTheNextLookup) {
   WriteList("Q1XYZ\nQ1ABC\n");
   EXPECT_EQ(Find("Q1ABC"), 2);
   WriteList("Q1XYZ\n");
+  EXPECT_EQ(Find("Q1ABC"), 0);
+}
+
+TEST_F(RegionListTest, ByteOrderMarksOfWindowsEditorsAreRead) {
+  // A Cyrillic letter right after a call sign; no line end after the last line.
+  const std::string utf8 = "Q1ABC\r\nQ1DEF\xD0\xB8\r\nQ1END";
+  std::string little = "\xFF\xFE", big = "\xFE\xFF";
+  for (char16_t unit : std::u16string(u"Q1ABC\r\nQ1DEF\u0438\r\nQ1END")) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    little += {low, high};
+    big += {high, low};
+  }
+  const std::string files[] = {"\xEF\xBB\xBF" + utf8, little, big};
+  for (const std::string& file : files) {
+    WriteList(file);
+    RegionList list;  // each file read afresh
+    auto Find = [&list](const std::string& call) { return FindInRegionList(list, call); };
+    const std::string mark = file.substr(0, 2) == little.substr(0, 2) ? "UTF-16LE"
+                             : file.substr(0, 2) == big.substr(0, 2)  ? "UTF-16BE"
+                                                                      : "UTF-8";
+    EXPECT_EQ(Find("Q1ABC"), 1) << mark << ": the first station";
+    EXPECT_EQ(Find("Q1DEF"), 2) << mark;
+    EXPECT_EQ(Find("Q1DEF8"), 0) << mark << ": U+0438 is not '8'";
+    EXPECT_EQ(Find("Q1END"), 3) << mark;
+  }
+}
+
+TEST_F(RegionListTest, SameSizeEditWithinTheClockResolutionIsSeen) {
+  namespace fs = std::filesystem;
+  WriteList("Q1ABC\n");
+  const fs::file_time_type written = fs::last_write_time("Plugins/zelta.dom");
+  EXPECT_EQ(Find("Q1ABC"), 1);
+  // The same file, the same size, and a time of last write the clock did not move.
+  WriteList("Q1XYZ\n");
+  fs::last_write_time("Plugins/zelta.dom", written);
+  EXPECT_EQ(Find("Q1XYZ"), 1);
   EXPECT_EQ(Find("Q1ABC"), 0);
 }
 
