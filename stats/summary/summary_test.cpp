@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "platform/message_box.h"
+#include "stats/accounting/accounting.h"
+#include "stats/call_check/call_check.h"
 #include "stats/interface/plugin_state.h"
 #include "tests/support/test_support.h"
 
@@ -87,7 +89,6 @@ TEST_F(SummaryTest, CountsPointsAndMultipliersPerBand) {
                                "Total\t 3\t 6\t    1\t   2\t  1\r\n"
                                "\r\n\tScore: 6*1 = 6\r\n");
   EXPECT_EQ(score, 6);
-  EXPECT_EQ(summary, state.summaryText);
   EXPECT_EQ(ReadFileBytes("Plugins/QOLEB.ini"), "[Settings]\r\nClaimed=6\r\n");
 
   // BPSK: an unlisted station scores nothing and counts in neither mode column;
@@ -146,6 +147,28 @@ TEST_F(SummaryTest, MissingRegionListScoresEveryQsoAsUnlisted) {
   GetResult(state, &score);
   EXPECT_EQ(score, 3 * 2) << "2 + 1 points, two multipliers from the stored QSOs";
   EXPECT_EQ(boxes.Boxes().size(), 1u) << "the missing file is reported once per run";
+}
+
+TEST_F(SummaryTest, AStationListedAfterItsFirstQsoGetsThePromisedMultiplier) {
+  auto qso = [](const std::string& band) {
+    QsoArguments q;
+    q.call = "Q2AAA";
+    q.mode = "CW";
+    q.band = band;
+    q.sentNumber = "001";
+    q.rcvdNumber = "017";
+    return q;
+  };
+  const std::string list = ReadFileBytes("Plugins/zelta.dom");
+  std::filesystem::remove("Plugins/zelta.dom");
+  EXPECT_EQ(AddData(state.run, qso("20")), 1);
+  WriteFileBytes("Plugins/zelta.dom", list);
+  char message[40] = "";
+  EXPECT_EQ(CheckCall(state.run, "Q2AAA", "40", "CW", message), kNewMultiplier);
+  EXPECT_EQ(AddData(state.run, qso("40")), 1);
+  EXPECT_EQ(CheckCall(state.run, "Q2AAA", "80", "CW", message), kOrdinary) << "promised once";
+  GetResult(state, &score);
+  EXPECT_EQ(score, (3 + 3) * 1) << "the promised multiplier counts, on 40";
 }
 
 TEST_F(SummaryTest, ClampsAScoreBeyondThirtyTwoBits) {
@@ -218,24 +241,28 @@ TEST_F(SummaryTest, SurvivesTheHostCallingAgainFromInsideABox) {
   // The summary describes the run as the box left it: no band, no QSO.
   EXPECT_EQ(summary, kHeader + "Total\t 0\t 0\t    0\t   0\t  0\r\n\r\n\tScore: 0*0 = 0\r\n");
 
-  // Inside the "Output" box the host asks for the result again: the outer call
-  // still returns its own complete summary.
+  // Inside the "Output" box the host asks for the result again and keeps the
+  // pointer, as a host repainting its window does: the outer call returns its own
+  // complete summary and leaves the inner one readable.
   state.run.reportRequested = 1;
   state.entrantDetails.fileStem = "Q1ABC";
   state.run.regionList.StartRun();
   WriteFileBytes("Plugins/zelta.dom", "Q2AAA\r\n");
   Add("Q2AAA", "20", "CW", "Q2AAA");
   int innerScore = 0;
+  const char* innerText = nullptr;
   std::string inner;
   bool asked = false;
   platform::SetMessageBoxHook([&](const std::string&, const std::string&) {
     if (asked) return;
     asked = true;
-    inner = GetResult(state, &innerScore);
+    innerText = GetResult(state, &innerScore);
+    inner = innerText;
   });
   summary = GetResult(state, &score);
   EXPECT_EQ(summary, inner);
-  EXPECT_EQ(summary, state.summaryText);
+  ASSERT_NE(innerText, nullptr);
+  EXPECT_EQ(std::string(innerText), inner) << "the text handed out inside the box was released";
   EXPECT_EQ(score, -1);
   EXPECT_EQ(innerScore, -1);
   EXPECT_NE(ReadFileBytes("Q1ABC.cbr").find("Q2AAA         599 017\r\nEND-OF-LOG:\r\n"),
