@@ -6,8 +6,6 @@
 #include <limits>
 
 #include "platform/message_box.h"
-#include "stats/accounting/accounting.h"
-#include "stats/call_check/call_check.h"
 #include "stats/interface/plugin_state.h"
 #include "tests/support/test_support.h"
 
@@ -147,28 +145,6 @@ TEST_F(SummaryTest, MissingRegionListScoresEveryQsoAsUnlisted) {
   GetResult(state, &score);
   EXPECT_EQ(score, 3 * 2) << "2 + 1 points, two multipliers from the stored QSOs";
   EXPECT_EQ(boxes.Boxes().size(), 1u) << "the missing file is reported once per run";
-}
-
-TEST_F(SummaryTest, AStationListedAfterItsFirstQsoGetsThePromisedMultiplier) {
-  auto qso = [](const std::string& band) {
-    QsoArguments q;
-    q.call = "Q2AAA";
-    q.mode = "CW";
-    q.band = band;
-    q.sentNumber = "001";
-    q.rcvdNumber = "017";
-    return q;
-  };
-  const std::string list = ReadFileBytes("Plugins/zelta.dom");
-  std::filesystem::remove("Plugins/zelta.dom");
-  EXPECT_EQ(AddData(state.run, qso("20")), 1);
-  WriteFileBytes("Plugins/zelta.dom", list);
-  char message[40] = "";
-  EXPECT_EQ(CheckCall(state.run, "Q2AAA", "40", "CW", message), kNewMultiplier);
-  EXPECT_EQ(AddData(state.run, qso("40")), 1);
-  EXPECT_EQ(CheckCall(state.run, "Q2AAA", "80", "CW", message), kOrdinary) << "promised once";
-  GetResult(state, &score);
-  EXPECT_EQ(score, (3 + 3) * 1) << "the promised multiplier counts, on 40";
 }
 
 TEST_F(SummaryTest, ClampsAScoreBeyondThirtyTwoBits) {
