@@ -13,7 +13,7 @@
 namespace {
 
 GetResult0Fn g_getResult = nullptr;
-const char* g_innerText = nullptr;
+const char* g_innerText = nullptr;  // what the request from inside the box returned
 std::string g_innerCopy;
 
 // Runs in the box's message loop on the host's thread: once the box is up, asks
@@ -28,7 +28,7 @@ void CALLBACK AskFromInsideTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
-class ResultInBoxTest : public testing_support::PluginLibraryTest {};
+using ResultInBoxTest = testing_support::PluginLibraryTest;
 
 TEST_F(ResultInBoxTest, TextHandedOutInsideTheBoxOutlivesTheRequestThatShowedIt) {
   testing_support::ScopedWorkDir dir;
