@@ -44,6 +44,31 @@ std::string ListText(std::string bytes) {
   return text;
 }
 
+// Each call sign of the list with the number of its first line.
+std::unordered_map<std::string, int> FirstLines(const std::string& text) {
+  std::unordered_map<std::string, int> firstLine;
+  int lineNumber = 1;
+  std::string callSign;
+  bool inCallSign = true;  // still inside the line's leading call sign
+  for (std::size_t i = 0;; ++i) {
+    const bool atEnd = i == text.size();
+    const unsigned char c = atEnd ? '\n' : static_cast<unsigned char>(text[i]);
+    if (inCallSign && !atEnd && IsCallSignChar(c)) {
+      callSign += static_cast<char>(c);
+    } else if (inCallSign) {
+      if (!callSign.empty()) firstLine.emplace(callSign, lineNumber);
+      callSign.clear();
+      inCallSign = false;
+    }
+    if (atEnd) break;
+    if (c == '\n') {
+      ++lineNumber;
+      inCallSign = true;
+    }
+  }
+  return firstLine;
+}
+
 }  // namespace
 
 bool RegionList::Refresh() {
@@ -68,28 +93,11 @@ bool RegionList::Reload() {
     loaded_ = false;
     return false;
   }
-  std::unordered_map<std::string, int> firstLine;
-  int lineNumber = 1;
-  std::string callSign;
-  bool inCallSign = true;  // still inside the line's leading call sign
-  const std::string text = ListText(std::move(bytes));
-  for (std::size_t i = 0;; ++i) {
-    const bool atEnd = i == text.size();
-    const unsigned char c = atEnd ? '\n' : static_cast<unsigned char>(text[i]);
-    if (inCallSign && !atEnd && IsCallSignChar(c)) {
-      callSign += static_cast<char>(c);
-    } else if (inCallSign) {
-      if (!callSign.empty()) firstLine.emplace(callSign, lineNumber);
-      callSign.clear();
-      inCallSign = false;
-    }
-    if (atEnd) break;
-    if (c == '\n') {
-      ++lineNumber;
-      inCallSign = true;
-    }
+  // A racy file read again is most often unchanged: its lines stand.
+  if (!loaded_ || bytes != bytes_) {
+    firstLine_ = FirstLines(ListText(bytes));
+    bytes_ = std::move(bytes);
   }
-  firstLine_ = std::move(firstLine);
   stamp_ = stamp;
   loaded_ = true;
   // An edit that keeps the size and lands within the file system's time

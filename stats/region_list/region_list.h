@@ -58,6 +58,7 @@ class RegionList {
   platform::FileStamp stamp_;
   bool racy_ = false;  // the stamp was too recent at the read to vouch for the text
   std::unordered_map<std::string, int> firstLine_;
+  std::string bytes_;  // the file's bytes as read
 };
 
 // FindInRegionList()
