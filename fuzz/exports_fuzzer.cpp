@@ -193,7 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 6: {
         int score = -1;
         const char* summary = GetResult(state, input.ConsumeBool() ? &score : nullptr);
-        FUZZ_REQUIRE(summary != nullptr && summary == state.summaryText.c_str());
+        FUZZ_REQUIRE(summary != nullptr && !state.summaryTexts.empty() &&
+                     summary == state.summaryTexts.back().c_str());
         break;
       }
       case 7:

@@ -27,6 +27,15 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// FileTimeNow()
+// The present moment on the clock that stamps files, in the unit of
+// FileStamp::modified.
+std::int64_t FileTimeNow();
+
+// FileTimeSpan()
+// `seconds` in the unit of FileStamp::modified.
+std::int64_t FileTimeSpan(int seconds);
+
 // GetFileStamp()
 // Fills `stamp` for the file at the native path `path` with one system call
 // (stat / GetFileAttributesExA). False when there is no such file.

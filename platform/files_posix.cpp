@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "platform/files.h"
 
@@ -18,6 +19,14 @@ std::string NativePath(const std::string& path) {
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
   return std::rename(fromPath.c_str(), toPath.c_str()) == 0;
 }
+
+std::int64_t FileTimeNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::int64_t FileTimeSpan(int seconds) { return static_cast<std::int64_t>(seconds) * 1000000000; }
 
 bool GetFileStamp(const std::string& path, FileStamp& stamp) {
   struct stat info;

@@ -14,6 +14,16 @@ bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::int64_t FileTimeNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
+                                   now.dwLowDateTime);
+}
+
+// FILETIME counts 100-nanosecond intervals.
+std::int64_t FileTimeSpan(int seconds) { return static_cast<std::int64_t>(seconds) * 10000000; }
+
 bool GetFileStamp(const std::string& path, FileStamp& stamp) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;

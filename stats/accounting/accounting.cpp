@@ -59,8 +59,11 @@ int AddData(RunState& run, QsoArguments qso) {
 
   // The lookup may show a message box, inside which the host may call again:
   // the store is read only after it.
+  // Each listed station's multiplier rides on one stored QSO. Earlier QSOs with
+  // the station may have come while the list was missing or did not name it
+  // yet: the call check then promised the multiplier, and this QSO gives it.
   const bool listed = FindInRegionList(run.regionList, entry.call) != 0;
-  if (listed && !run.qsoStore.HasCall(entry.call)) entry.listedCall = entry.call;
+  if (listed && !run.qsoStore.HasListedCall(entry.call)) entry.listedCall = entry.call;
 
   // The same QSO stored twice would be scored twice, whichever record carries
   // the multiplier.

@@ -29,8 +29,9 @@ bool IsContestMode(const std::string& mode);
 
 // AddData()
 // Counts the QSO: 1 when it counts (stored unless the same QSO is already
-// stored), 0 when it is refused, with its line in the check file. The first
-// stored QSO with each listed station carries the station's `listedCall`.
+// stored), 0 when it is refused, with its line in the check file. A QSO with a
+// listed station carries the station's `listedCall` when no stored QSO carries
+// it yet: the station's first QSO, or its first since the list named it.
 int AddData(RunState& run, QsoArguments qso);
 
 // RemoveData()

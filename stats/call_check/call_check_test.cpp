@@ -100,11 +100,17 @@ TEST_F(CallCheckTest, AListedStationIsANewMultiplierOnce) {
   EXPECT_EQ(Check("Q9LST", "80", "CW"), kNewMultiplier);
 }
 
-TEST_F(CallCheckTest, MissingRegionListCountsAsNotListed) {
+TEST_F(CallCheckTest, MissingListCountsAsNotListedAndALaterListingGivesThePromisedMultiplier) {
   std::remove("Plugins/zelta.dom");
   EXPECT_EQ(Check("Q9LST", "20", "CW"), kOrdinary);
   EXPECT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_TRUE(MessageUntouched());
+  Add("Q9LST", "CW", "20");
+  WriteFileBytes("Plugins/zelta.dom", "Q9LST\r\n");
+  EXPECT_EQ(Check("Q9LST", "40", "CW"), kNewMultiplier);
+  Add("Q9LST", "CW", "40");
+  EXPECT_EQ(run_.qsoStore.At(1).listedCall, "Q9LST") << "the summary counts it, on 40";
+  EXPECT_EQ(Check("Q9LST", "80", "CW"), kOrdinary) << "promised once";
 }
 
 }  // namespace

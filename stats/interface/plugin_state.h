@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "stats/settings/entrant_details.h"
@@ -13,7 +14,10 @@
 struct PluginState {
   EntrantDetails entrantDetails;
   RunState run;
-  std::string summaryText;           // the text the last GetResult0 returned
+  // The summaries GetResult0 handed out that the host may still hold: the last
+  // call's, and those of calls the host made from inside that call's boxes. A
+  // deque, so that adding one never moves the others.
+  std::deque<std::string> summaryTexts;
   std::int32_t emissionChoice = 0;   // 1 CW, 0 SSB: the last confirmed emission dialog
 };
 

@@ -2,7 +2,8 @@
 //
 // A plain text file, one call sign at the start of each line; the call sign is
 // the run of ASCII letters, digits and '/' there, and whatever follows it on the
-// line is ignored. A call is listed when it equals one of these exactly.
+// line is ignored. A call is listed when it equals one of these exactly. A file
+// saved as UTF-8 with a byte-order mark, or as UTF-16 with one, lists the same.
 #pragma once
 
 #include <string>
@@ -55,14 +56,18 @@ class RegionList {
   // The file as read last: each call sign with the number of its first line.
   bool loaded_ = false;
   platform::FileStamp stamp_;
+  bool racy_ = false;  // the stamp was too recent at the read to vouch for the text
   std::unordered_map<std::string, int> firstLine_;
+  std::string bytes_;  // the file's bytes as read
 };
 
 // FindInRegionList()
 // The 1-based number of the first line whose call sign equals `call` byte for
 // byte, or 0: not listed, an empty `call`, or no file. The file is read once and
 // read again whenever it has changed (its identity, size or time of last write),
-// so an edit takes effect at the next lookup. When it cannot be read, the
+// and while its time of last write is within two seconds of the last read (an
+// edit in that time may keep the stamp), so an edit takes effect at the next
+// lookup; a settled file costs one stat per lookup. When it cannot be read, the
 // operator is told once per run (a message box with no owner and the system's
 // caption) and every lookup answers 0.
 int FindInRegionList(RegionList& list, const std::string& call);

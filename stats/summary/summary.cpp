@@ -115,8 +115,9 @@ std::int32_t ClampScore(std::int64_t score) {
 }
 
 const char* GetResult(PluginState& state, int* score) {
-  state.summaryText.clear();
-  // Built aside and kept at the end: a call from inside a box replaces summaryText.
+  // A new request: the texts of earlier requests may go. Texts handed out by
+  // requests made from inside this one's boxes are kept beside its own.
+  state.summaryTexts.clear();
   std::string text = "\t    ZELTA TROPHY " + state.run.startDateText + " \r\n\t\t" +
                      kParticipantWord + ": " + state.run.ownCall +
                      "\r\n\tQSOs\tPoints\tConferenc CW\tSSB\t\r\n";
@@ -160,6 +161,6 @@ const char* GetResult(PluginState& state, int* score) {
     if (score != nullptr) *score = -1;
   }
 
-  state.summaryText = std::move(text);
-  return state.summaryText.c_str();
+  state.summaryTexts.push_back(std::move(text));
+  return state.summaryTexts.back().c_str();
 }

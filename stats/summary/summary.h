@@ -24,12 +24,13 @@ void SortBandList(BandList& bands);
 std::int32_t ClampScore(std::int64_t score);
 
 // GetResult()
-// Sorts the band list, rebuilds the summary into `state.summaryText` (header, one
+// Sorts the band list, builds the summary into `state.summaryTexts` (header, one
 // line per band, the total line, the score line), stores the score through `score`
 // (when not null) and writes it under "Claimed" in the settings file. When the run
 // was started with the report requested, it then writes the Cabrillo log from every
 // stored QSO, tells the operator in an "Output" box, and stores -1 through `score`.
-// Returns the summary's characters (Windows-1251), valid until the next call.
+// Returns the summary's characters (Windows-1251), valid until the next call
+// begins: a text returned from inside one of this call's boxes stays valid too.
 //
 // A message box runs a message loop in which the host may call the plug-in again,
 // even to start a new run: the store and the band list are walked by index with

@@ -117,9 +117,9 @@ int Model::AddData(const QsoArguments& qso) {
 
   QsoEntry entry = ToEntry(qso);
   if (FindInRegionList(qso.call) != 0) {
-    bool callStored = false;
-    for (const QsoEntry& e : store_) callStored = callStored || e.call == qso.call;
-    if (!callStored) entry.listedCall = qso.call;
+    bool marked = false;
+    for (const QsoEntry& e : store_) marked = marked || e.listedCall == qso.call;
+    if (!marked) entry.listedCall = qso.call;
   }
   bool stored = false;
   for (const QsoEntry& e : store_) stored = stored || SameQso(e, entry);
