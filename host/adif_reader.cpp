@@ -229,14 +229,13 @@ class AdifReader {
     }
   }
 
-  // A blank and a complete tag (<EOR>, or a field whose data ends at a field
-  // boundary) inside [dataStart, limit): the position of the tag's '<'.
+  // The first '<' in [dataStart, limit) when a blank stands before it and it
+  // begins a complete tag (<EOR>, or a field whose data ends at a field boundary).
   std::optional<std::size_t> EmbeddedTag(std::size_t dataStart, std::size_t limit) const {
-    for (std::size_t p = bytes_.find('<', dataStart); p != std::string_view::npos && p < limit;
-         p = bytes_.find('<', p + 1)) {
-      if (p > dataStart && IsBlank(bytes_[p - 1]) && CompleteTagAt(p)) return p;
-    }
-    return std::nullopt;
+    const std::size_t p = bytes_.find('<', dataStart);
+    if (p == std::string_view::npos || p >= limit || p == dataStart) return std::nullopt;
+    if (!IsBlank(bytes_[p - 1]) || !CompleteTagAt(p)) return std::nullopt;
+    return p;
   }
 
   bool CompleteTagAt(std::size_t open) const {
