@@ -362,7 +362,22 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const QsoHandover& qsos,
   std::size_t accepted = 0, repeats = 0;
   std::string firstRepeat;
   std::vector<std::size_t> acceptedAtThisTime;  // QSOs of one time that the plug-in keeps
+  // A large log takes some seconds: a terminal is shown how far it has got.
+  const bool terminal = StandardErrorIsTerminal();
+  const auto start = std::chrono::steady_clock::now();
+  auto lastShown = start;
+  bool shown = false;
   for (std::size_t i = 0; i < qsos.Size(); ++i) {
+    if (terminal && i % 1024 == 0) {
+      const auto now = std::chrono::steady_clock::now();
+      if (now - start > std::chrono::seconds(2) && now - lastShown > std::chrono::milliseconds(500)) {
+        std::fputs(("\rzelta: " + std::to_string(i) + " of " + Count(qsos.Size(), "QSO") +
+                    " handed to the plug-in").c_str(), stderr);
+        std::fflush(stderr);
+        lastShown = now;
+        shown = true;
+      }
+    }
     if (i > 0 && !qsos.SameTime(i - 1, i)) acceptedAtThisTime.clear();
     const LogQso qso = qsos.At(i);
     if (plugin.AddData(ownCall, qso) != 1) continue;
@@ -379,6 +394,7 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const QsoHandover& qsos,
     }
     if (!repeat) acceptedAtThisTime.push_back(i);
   }
+  if (shown) std::fputs("\r\x1B[K", stderr);
   const std::size_t refused = qsos.Size() - accepted;
   std::string text = Count(qsos.Size(), "QSO") + " handed to the plug-in, " +
                      std::to_string(accepted - repeats) + " counted";
