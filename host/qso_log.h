@@ -67,7 +67,7 @@ using QsoSink = std::function<void(LogQso&&)>;
 // of `log.skipped`.
 std::size_t SkippedCount(const QsoLog& log);
 
-// The whole log is refused: its structure is broken at `position`.
+// The whole log is refused: the text at `position` is no log of a known format.
 class LogRefused : public std::runtime_error {
  public:
   LogRefused(LogPosition position, const std::string& what)
