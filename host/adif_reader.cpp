@@ -162,10 +162,11 @@ class AdifReader {
       lengthText = specifier.substr(colon + 1);
       lengthText = lengthText.substr(0, lengthText.find(':'));  // drop the type indicator
     }
-    const std::string shownName = ShownText(AsciiUpper(name));
+    // Only messages need these; most fields never have one.
+    auto shownName = [&] { return ShownText(AsciiUpper(name)); };
     // A tag without a length carries no data.
     if (!AllDigits(lengthText) || lengthText.size() > 9) {
-      return Damage(open, "field " + shownName + ": the length '" + ShownText(lengthText) +
+      return Damage(open, "field " + shownName() + ": the length '" + ShownText(lengthText) +
                               "' is not a number");
     }
     std::size_t length = 0;
@@ -173,14 +174,14 @@ class AdifReader {
     const std::size_t dataStart = close + 1;
     const int field = IsEndOfFileMarker(name) ? -1 : FieldIndex(name);
     if (field < 0) return dataStart + std::min(length, bytes_.size() - dataStart);
-    const LogPosition where = lines_.At(open);
-    if (!current_.any) current_.start = where;
+    auto where = [&] { return lines_.At(open); };
+    if (!current_.any) current_.start = where();
     current_.any = true;
 
     auto tooLong = [&](std::size_t nextTag) {
       const std::string_view value = TrimBlanks(bytes_.substr(dataStart, nextTag - dataStart));
-      fieldGroups_.Add("length", where,
-                         "field " + shownName + ": its length " + std::string(lengthText) +
+      fieldGroups_.Add("length", where(),
+                         "field " + shownName() + ": its length " + std::string(lengthText) +
                              " runs past the value '" + ShownText(value) +
                              "' into the next tag; the shorter value is taken");
       Keep(field, value);
@@ -188,7 +189,7 @@ class AdifReader {
     };
     if (length > bytes_.size() - dataStart) {
       if (const auto next = EmbeddedTag(dataStart, bytes_.size())) return tooLong(*next);
-      return Damage(open, "field " + shownName + ": the length " + std::string(lengthText) +
+      return Damage(open, "field " + shownName() + ": the length " + std::string(lengthText) +
                               " runs past the end of the file");
     }
     std::size_t end = dataStart + length;
@@ -197,11 +198,11 @@ class AdifReader {
       const std::optional<std::size_t> utf8End = Utf8End(bytes_, dataStart, length);
       if (!utf8End || !AtFieldBoundary(bytes_, *utf8End)) {
         if (const auto next = EmbeddedTag(dataStart, end)) return tooLong(*next);
-        std::string reason = "field " + shownName + " at line " + std::to_string(where.line) +
+        std::string reason = "field " + shownName() + " at line " + std::to_string(where().line) +
                              ": its length " + std::string(lengthText) +
                              " does not end where the next field begins";
         if (field == kFieldCount) {
-          current_.lostOtherFields.push_back({where, std::move(reason)});
+          current_.lostOtherFields.push_back({where(), std::move(reason)});
         } else if (current_.lostUsedField.empty()) {
           current_.lostUsedField = std::move(reason);
         }
