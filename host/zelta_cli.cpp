@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -208,6 +209,16 @@ bool CheckAllowed(const Options& options, const std::vector<std::string>& allowe
   if (options.raw && !allowedOption("--raw")) error = options.command + " takes no --raw";
   if (options.batch && !allowedOption("--batch")) error = options.command + " takes no --batch";
   return error.empty();
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+  std::ifstream in(fs::path(path), std::ios::binary);
+  if (!in) return false;
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = std::move(content).str();
+  return true;
 }
 
 // Reads the log file at `path` whole; false with the reason in `error` for a path
@@ -538,9 +549,7 @@ int Demo(const Options& options) {
     if (path.extension() == ".adi") sample = path.generic_string();
   }
   std::string bytes;
-  if (sample.empty() || !ReadLogFile(sample, bytes, error)) {
-    return Failure("the demo has no sample log " + error);
-  }
+  if (sample.empty() || !ReadFileBytes(sample, bytes)) return Failure("the demo has no sample log");
 
   Options run = options;
   run.values["--dir"] = folder.string();
