@@ -185,7 +185,7 @@ TEST(ReadLog, RecognisesTheFormatAndTheEncodingByContent) {
     EXPECT_EQ(log.qsos[0].call, "Q2XYZ");
     EXPECT_EQ(log.qsos[0].position.offset, c.qsoOffset) << c.bytes;
   }
-  EXPECT_TRUE(ReadLog("").qsos.empty());
+  for (const char* nothing : {"", "\xFF\xFE", "\xEF\xBB\xBF"}) EXPECT_TRUE(ReadLog(nothing).qsos.empty());
   EXPECT_THROW(ReadLog("CALL,DATE,TIME\nQ2XYZ,20110414,1935\n"), LogRefused);
   EXPECT_THROW(ReadLog(std::string("\x7F" "ELF\x01\x01", 6)), LogRefused);
 }

@@ -147,10 +147,12 @@ QsoLog ReadLog(std::string_view bytes, const QsoSink& sink) {
   const bool utf16Mark = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
   OffsetMap map(order == 0 ? 3 : utf16Mark ? 2 : 0, order == 0 ? 1 : 2, bytes.size());
   std::string converted;
-  std::string_view text = bytes.substr(3);
+  std::string_view text;
   if (order != 0) {
     converted = Utf16ToUtf8(bytes, order, map);
     text = converted;
+  } else {
+    text = bytes.substr(3);  // after the UTF-8 byte order mark
   }
   auto toFile = [&](LogPosition& position) { position.offset = map.FileOffset(position.offset); };
   QsoSink mapped;
