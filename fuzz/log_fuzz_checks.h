@@ -33,11 +33,11 @@ inline void CheckLog(const zelta::QsoLog& log, std::size_t fileSize) {
   }
   for (const zelta::LogNote& note : log.skipped) {
     CheckPosition(note.position, fileSize);
-    FUZZ_REQUIRE(!note.text.empty());
+    FUZZ_REQUIRE(!note.text.empty() && note.count >= 1);
   }
   for (const zelta::LogNote& note : log.warnings) {
     CheckPosition(note.position, fileSize);
-    FUZZ_REQUIRE(!note.text.empty());
+    FUZZ_REQUIRE(!note.text.empty() && note.count >= 1);
   }
 }
 

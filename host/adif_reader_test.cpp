@@ -7,48 +7,36 @@
 namespace zelta {
 namespace {
 
-const char kRecord[] =
+const std::string kRecord =
     "<CALL:5>Q2XYZ<QSO_DATE:8>20110414<TIME_ON:4>1935<FREQ:6>14.025<BAND:3>20m<MODE:2>CW"
     "<RST_SENT:3>599<RST_RCVD:3>579<STX:1>1<SRX:2>17<STATION_CALLSIGN:5>Q1ABC<EOR>\r\n";
+const std::string kRest = "<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR>";
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(ReadAdifLog, ReadsRecordsWithAndWithoutHeader) {
-  // No header: the file starts with a tag.
   QsoLog log = ReadAdifLog(kRecord);
   ASSERT_EQ(log.qsos.size(), 1u);
   const LogQso& qso = log.qsos[0];
-  EXPECT_EQ(qso.call, "Q2XYZ");
-  EXPECT_EQ(qso.ownCall, "Q1ABC");
-  EXPECT_EQ(log.ownCall, "Q1ABC");
-  EXPECT_EQ(qso.time.year, 2011);
-  EXPECT_EQ(qso.time.month, 4);
-  EXPECT_EQ(qso.time.day, 14);
-  EXPECT_EQ(qso.time.hour, 19);
-  EXPECT_EQ(qso.time.minute, 35);
+  EXPECT_EQ(qso.call + qso.ownCall + log.ownCall + qso.band + qso.mode, "Q2XYZQ1ABCQ1ABC20CW");
+  EXPECT_EQ(qso.time.year * 10000 + qso.time.month * 100 + qso.time.day, 20110414);
+  EXPECT_EQ(qso.time.hour * 100 + qso.time.minute, 1935);
   EXPECT_EQ(qso.freqHz, 14025000u);
-  EXPECT_EQ(qso.band, "20");
-  EXPECT_EQ(qso.mode, "CW");
-  EXPECT_EQ(qso.rstSent, "599");
-  EXPECT_EQ(qso.rstRcvd, "579");
-  EXPECT_EQ(qso.sentNumber, "001");
-  EXPECT_EQ(qso.rcvdNumber, "017");
-  EXPECT_TRUE(log.skipped.empty());
-  EXPECT_TRUE(log.warnings.empty());
+  EXPECT_EQ(qso.rstSent + qso.rstRcvd + qso.sentNumber + qso.rcvdNumber, "599579001017");
+  EXPECT_TRUE(log.skipped.empty() && log.warnings.empty() && log.headers.empty());
 
-  // A header of free text and header fields, ended by <EOH> in any case.
-  log = ReadAdifLog(std::string("Exported 2011-04-14\r\n<ADIF_VER:5>3.1.6 <PROGRAMID:4>TEST\r\n"
-                                "<eoh>\r\n") + kRecord + kRecord);
-  EXPECT_EQ(log.qsos.size(), 2u);
-  EXPECT_TRUE(log.skipped.empty());
-  // A header that begins with a tag is still a header.
-  log = ReadAdifLog(std::string("<ADIF_VER:5>3.1.6<EOH>") + kRecord);
-  ASSERT_EQ(log.qsos.size(), 1u);
-  EXPECT_EQ(log.qsos[0].call, "Q2XYZ");
-  // Free text without <EOH>: ignored up to the first tag.
-  log = ReadAdifLog(std::string("Just some words\r\n") + kRecord);
-  EXPECT_EQ(log.qsos.size(), 1u);
-  // Header only, or nothing at all: an empty log.
+  // A header of free text or of fields, ended by <EOH> in any case; free text
+  // without <EOH>; an end-of-file marker after the last record.
+  for (const std::string& head : {"Exported\r\n<ADIF_VER:5>3.1.6 <PROGRAMID:4>TEST\r\n<eoh>\r\n",
+                                  "<ADIF_VER:5>3.1.6<EOH>", "Just some words\r\n"}) {
+    log = ReadAdifLog(head + kRecord + kRecord + "<APP_LoTW_EOF>\r\n<EOF>");
+    EXPECT_EQ(log.qsos.size(), 2u) << head;
+    EXPECT_TRUE(log.skipped.empty()) << head;
+  }
   EXPECT_TRUE(ReadAdifLog("Header only <EOH>\r\n").qsos.empty());
-  EXPECT_TRUE(ReadLog("").qsos.empty());
+  EXPECT_TRUE(ReadAdifLog("<EOR><eor>").skipped.empty());
 }
 
 TEST(ReadAdifLog, AcceptsTheHabitsOfRealFiles) {
@@ -62,139 +50,142 @@ TEST(ReadAdifLog, AcceptsTheHabitsOfRealFiles) {
   ASSERT_EQ(log.qsos.size(), 2u);
   EXPECT_TRUE(log.skipped.empty());
   const LogQso& first = log.qsos[0];
-  EXPECT_EQ(first.call, "Q2XYZ");  // call signs in upper case
+  EXPECT_EQ(first.call + "|" + first.mode + "|" + first.band + "|" + first.rcvdNumber,
+            "Q2XYZ|SSB|80|0017");  // band from the frequency, the string form as it stands
   EXPECT_EQ(first.time.second, 59);
   EXPECT_EQ(first.freqHz, 3550000u);
-  EXPECT_EQ(first.band, "80");  // from the frequency
-  EXPECT_EQ(first.mode, "SSB");
-  EXPECT_EQ(first.sentNumber, "001");
-  EXPECT_EQ(first.rcvdNumber, "0017");  // the string form as the log has it
-  EXPECT_EQ(log.ownCall, "Q1ABC");      // OPERATOR stands in for STATION_CALLSIGN
+  EXPECT_EQ(log.ownCall, "Q1ABC");  // OPERATOR stands in for STATION_CALLSIGN
   const LogQso& second = log.qsos[1];
-  EXPECT_EQ(second.band, "40");
   EXPECT_EQ(second.freqHz, 7000000u);  // band edge when only the band is known
-  EXPECT_EQ(second.mode, "BPSK63");
-  EXPECT_EQ(second.sentNumber, "");  // no number: the plug-in refuses it, nothing invented
-  EXPECT_EQ(second.ownCall, "");
+  EXPECT_EQ(second.mode + "|" + second.sentNumber + "|" + second.ownCall, "BPSK63||");
   EXPECT_EQ(second.position.line, 2u);
-}
 
-TEST(ReadAdifLog, CountsLengthsInBytesAndRetriesInUtf8Characters) {
-  // "Jörg" is 4 characters and 5 bytes; writers use either count.
-  const std::string byBytes = "<NAME:5>J\xC3\xB6rg<CALL:4>Q3ZZ";
-  const std::string byChars = "<NAME:4>J\xC3\xB6rg<CALL:4>Q3ZZ";
-  const std::string rest = "<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR>";
-  for (const std::string& head : {byBytes, byChars}) {
-    const QsoLog log = ReadAdifLog(head + rest);
+  // Lengths in bytes or in UTF-8 characters ("Jörg" is 4 characters, 5 bytes).
+  for (const std::string& head : {"<NAME:5>J\xC3\xB6rg<CALL:4>Q3ZZ", "<NAME:4>J\xC3\xB6rg<CALL:4>Q3ZZ",
+                                  "<CALL:4>Q3\xC3\x96Z"}) {
+    log = ReadAdifLog(head + kRest);
     ASSERT_EQ(log.qsos.size(), 1u) << head;
-    EXPECT_EQ(log.qsos[0].call, "Q3ZZ") << head;
     EXPECT_TRUE(log.warnings.empty()) << head;
   }
-  // Text glued to a value means its length is wrong: the value is not cut short.
-  const QsoLog glued = ReadAdifLog("<CALL:4>Q3ZZX" + rest);
-  EXPECT_TRUE(glued.qsos.empty());
-  EXPECT_EQ(glued.skipped.size(), 1u);
-  // A multi-byte value of a field the host uses, counted in characters.
-  const QsoLog log = ReadAdifLog("<CALL:4>Q3\xC3\x96Z" + rest);
-  ASSERT_EQ(log.qsos.size(), 1u);
-  EXPECT_EQ(log.qsos[0].call, "Q3\xC3\x96Z");
-
-  // Neither count ends at a field boundary: an unused field is dropped with a
-  // warning, a used one makes the record skipped.
-  QsoLog dropped = ReadAdifLog("<CALL:4>Q3ZZ<NAME:3>Jörg" + rest);
-  ASSERT_EQ(dropped.qsos.size(), 1u);
-  ASSERT_EQ(dropped.warnings.size(), 1u);
-  EXPECT_NE(dropped.warnings[0].text.find("field NAME"), std::string::npos);
-  QsoLog skipped = ReadAdifLog("<CALL:3>Q3ZZ" + rest);
-  EXPECT_TRUE(skipped.qsos.empty());
-  ASSERT_EQ(skipped.skipped.size(), 1u);
-  EXPECT_NE(skipped.skipped[0].text.find("field CALL"), std::string::npos);
 }
 
-TEST(ReadAdifLog, SkipsRecordsThatCannotBecomeAQsoAndSaysWhy) {
-  const std::string good = kRecord;
+TEST(ReadAdifLog, TakesTheShorterValueWhenALengthRunsIntoTheNextTag) {
+  // Lengths 7 and 9 for values of 4 and 3, each followed by a blank and the next tag.
+  const QsoLog log = ReadAdifLog("<CALL:7>Q3ZZ <QSO_DATE:8>20261206 <TIME_ON:4>0910 <STX:9>001 "
+                                 "<BAND:3>20m <MODE:2>CW <EOR>\r\n<CALL:9>Q4AA <MODE:2>CW <BAND:3>20m "
+                                 "<QSO_DATE:8>20261206 <TIME_ON:4>0911 <EOR>");
+  ASSERT_EQ(log.qsos.size(), 2u);
+  EXPECT_EQ(log.qsos[0].call + log.qsos[0].sentNumber + log.qsos[1].call, "Q3ZZ001Q4AA");
+  ASSERT_EQ(log.warnings.size(), 1u);  // once per log
+  EXPECT_EQ(log.warnings[0].count, 3u);
+  EXPECT_TRUE(Has(log.warnings[0].text, "the same in 2 more fields (lines 1, 2)"));
+}
+
+TEST(ReadAdifLog, ABandWinsOverAFrequencyThatIsNoneOrOffTheBand) {
+  const QsoLog log = ReadAdifLog(
+      "<CALL:4>Q3ZZ<FREQ:6>14,250<BAND:3>20m" + kRest + "\n<CALL:4>Q3ZY<FREQ:5>7.025<BAND:3>20M" +
+      kRest + "\n<CALL:4>Q3ZX<FREQ:12>10368.100.00<BAND:3>20m" + kRest);
+  ASSERT_EQ(log.qsos.size(), 3u);
+  for (const LogQso& qso : log.qsos) EXPECT_EQ(qso.freqHz, 14000000u) << qso.call;
+  ASSERT_EQ(log.warnings.size(), 1u);
+  EXPECT_EQ(log.warnings[0].text,
+            "record 1 (Q3ZZ): FREQ '14,250' is not a frequency in MHz; the BAND is used, at its "
+            "lower edge; the same in 2 more records (lines 2, 3)");
+}
+
+TEST(ReadAdifLog, SkipsWhatCannotBeReadAndSaysWhatItCost) {
   struct Case {
-    std::string record;
-    std::string reason;
+    std::string bad;        // stands between two good records
+    std::size_t read;       // QSOs read of the whole
+    std::size_t lost;       // records the notes account for
+    std::string note;       // part of the first skipped note
   };
   const Case cases[] = {
-      {"<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>", "record 2 skipped: no CALL"},
-      {"<CALL:0><QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>",
-       "record 2 skipped: no CALL"},
-      {"<CALL:4>Q3ZZ<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>", "record 2 (Q3ZZ) skipped: no QSO_DATE"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110431<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: QSO_DATE '20110431' is not a date (YYYYMMDD)"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>2460<BAND:3>20m<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: TIME_ON '2460' is not a time (HHMM or HHMMSS)"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<EOR>",
-       "record 2 (Q3ZZ) skipped: no MODE"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: neither FREQ nor BAND"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<FREQ:6>14,025<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: FREQ '14,025' is not a frequency in MHz"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<FREQ:4>13.5<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: FREQ '13.5' lies on no amateur band and there is no BAND"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>11m<MODE:2>CW<EOR>",
-       "record 2 (Q3ZZ) skipped: BAND '11m' is not a band"},
-      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<SRX:3>1x7<EOR>",
-       "record 2 (Q3ZZ) skipped: SRX '1x7' is not a number"},
+      {"<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>", 2, 1, "record 2 skipped: no CALL"},
+      {"<CALL:4>Q3ZZ<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>", 2, 1, "(Q3ZZ) skipped: no QSO_DATE"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110431<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>", 2, 1,
+       "QSO_DATE '20110431' is not a date"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>2460<BAND:3>20m<MODE:2>CW<EOR>", 2, 1,
+       "TIME_ON '2460' is not a time"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<EOR>", 2, 1, "no MODE"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<MODE:2>CW<EOR>", 2, 1, "neither FREQ nor BAND"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<FREQ:6>14,025<MODE:2>CW<EOR>", 2, 1,
+       "FREQ '14,025' is not a frequency in MHz and there is no BAND"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>11m<MODE:2>CW<EOR>", 2, 1,
+       "BAND '11m' is not a band"},
+      {"<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<SRX:3>1x7<EOR>", 2, 1,
+       "SRX '1x7' is not a number"},
+      {"<CALL:3>Q3ZZ" + kRest, 2, 1, "field CALL at line 2: its length 3 does not end"},
+      // Two records run into one: neither can be told apart.
+      {"<CALL:4>Q3ZZ" + kRest.substr(0, kRest.size() - 5) + "<CALL:4>Q4AA" + kRest, 2, 2,
+       "it holds two different CALL values, an <EOR> is missing; 2 records lost"},
+      // Damaged tags cost their record; reading goes on after the next <EOR>.
+      {"<CALL:4 Q3ZZ" + kRest, 2, 1, "damaged: a tag is not closed by '>'; 1 record lost, reading goes on after the <EOR> on line 2"},
+      {"<CALL:4>Q3ZZ<TIME_ON:x>0910" + kRest, 2, 1, "damaged: field TIME_ON: the length 'x' is not a number"},
+      {"<:4>Q3ZZ" + kRest, 2, 1, "damaged: a tag has no field name"},
   };
   for (const Case& c : cases) {
-    // The good records around the bad one still count.
-    const QsoLog log = ReadAdifLog(good + c.record + "\r\n" + good);
-    EXPECT_EQ(log.qsos.size(), 2u) << c.record;
-    ASSERT_EQ(log.skipped.size(), 1u) << c.record;
-    EXPECT_EQ(log.skipped[0].text, c.reason);
-    EXPECT_EQ(log.skipped[0].position.line, 2u) << c.record;
-    EXPECT_EQ(log.skipped[0].position.offset, good.size()) << c.record;
+    const QsoLog log = ReadAdifLog(kRecord + c.bad + "\r\n" + kRecord);
+    EXPECT_EQ(log.qsos.size(), c.read) << c.bad;
+    EXPECT_EQ(SkippedCount(log), c.lost) << c.bad;
+    ASSERT_FALSE(log.skipped.empty()) << c.bad;
+    EXPECT_TRUE(Has(log.skipped[0].text, c.note)) << log.skipped[0].text;
+    EXPECT_EQ(log.skipped[0].position.line, 2u) << c.bad;
+    EXPECT_GE(log.skipped[0].position.offset, kRecord.size()) << c.bad;
   }
-  // A FREQ off the given BAND: the BAND is used and the record kept with a remark.
-  const QsoLog mismatch = ReadAdifLog(
-      "<CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<FREQ:5>7.025<BAND:3>20m<MODE:2>CW<EOR>");
-  ASSERT_EQ(mismatch.qsos.size(), 1u);
-  EXPECT_EQ(mismatch.qsos[0].band, "20");
-  EXPECT_EQ(mismatch.qsos[0].freqHz, 7025000u);
-  EXPECT_EQ(mismatch.warnings.size(), 1u);
-  // Empty records (<EOR><EOR>) are nothing at all.
-  EXPECT_TRUE(ReadAdifLog("<EOR><eor>").skipped.empty());
+  // A length past the end of the file: that record is lost, those before it kept.
+  const QsoLog cut = ReadAdifLog(kRecord + "<CALL:4>Q3ZZ<NOTES:999>cut off");
+  EXPECT_EQ(cut.qsos.size(), 1u);
+  ASSERT_EQ(cut.skipped.size(), 1u);
+  EXPECT_EQ(cut.skipped[0].text, "damaged: field NOTES: the length 999 runs past the end of the file; "
+                                 "1 record lost, the rest of the file is not read");
+  // A file without record ends says so, once.
+  const QsoLog noEnds = ReadAdifLog("<CALL:4>Q3ZZ" + kRest.substr(0, kRest.size() - 5) + "\n<CALL:4>Q4AA" +
+                                    kRest.substr(0, kRest.size() - 5) + "\n<CALL:4>Q5BB");
+  ASSERT_EQ(noEnds.skipped.size(), 1u);
+  EXPECT_EQ(noEnds.skipped[0].count, 3u);
+  EXPECT_TRUE(Has(noEnds.skipped[0].text, "the file has no record ends (<EOR>)"));
+  // The same problem in many records is one note, and bytes from the file come escaped.
+  std::string many;
+  for (int i = 0; i < 12; ++i) many += "<CALL:5>Q\x1B[2J<QSO_DATE:8>20261206<TIME_ON:4>0910<MODE:2>CW<EOR>\n";
+  const QsoLog escaped = ReadAdifLog(many);
+  ASSERT_EQ(escaped.skipped.size(), 1u);
+  EXPECT_EQ(escaped.skipped[0].count, 12u);
+  EXPECT_EQ(escaped.skipped[0].text,
+            "record 1 (Q\\x1B[2J) skipped: neither FREQ nor BAND; the same in 11 more records "
+            "(lines 2, 3, 4, 5, 6, 7, 8, 9, ...)");
 }
 
-TEST(ReadAdifLog, RefusesABrokenStructureNamingThePlace) {
+TEST(ReadLog, RecognisesTheFormatAndTheEncodingByContent) {
+  const std::string cabrillo =
+      "START-OF-LOG: 3.0\r\nCALLSIGN: Q1ABC\r\nQSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\r\n";
+  auto utf16 = [](const std::string& text, bool little, bool mark) {
+    std::string out = mark ? (little ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (char c : text) out += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return out;
+  };
   struct Case {
-    std::string tail;
-    std::string error;
+    std::string bytes;
+    LogFormat format;
+    std::size_t qsoOffset;  // of the first QSO in the file
   };
   const Case cases[] = {
-      {"<CALL:4 Q3ZZ", "a tag is not closed by '>'"},
-      {"<CALL:4<QSO_DATE:8>20110414", "a tag is not closed by '>'"},
-      {"<CALL:x4>Q3ZZ", "field CALL: the length 'x4' is not a number"},
-      {"<CALL:-4>Q3ZZ", "field CALL: the length '-4' is not a number"},
-      {"<CALL:12>Q3ZZ", "field CALL: the length 12 runs past the end of the file"},
-      {"<:4>Q3ZZ", "a tag has no field name"},
+      {kRecord, LogFormat::Adif, 0},
+      {"\xEF\xBB\xBF" + kRecord, LogFormat::Adif, 3},
+      {"Subject: my log\r\n<p>form</p>\r\n" + cabrillo, LogFormat::Cabrillo, 30 + 36},
+      {"QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n", LogFormat::Cabrillo, 0},
+      {utf16(kRecord, true, true), LogFormat::Adif, 2},
+      {utf16(kRecord, false, false), LogFormat::Adif, 0},
+      {utf16(cabrillo, true, false), LogFormat::Cabrillo, 2 * 36},
   };
-  const std::string good = kRecord;
   for (const Case& c : cases) {
-    try {
-      ReadAdifLog(good + "\r\n" + c.tail);
-      ADD_FAILURE() << "not refused: " << c.tail;
-    } catch (const LogRefused& refused) {
-      EXPECT_EQ(std::string(refused.what()), c.error);
-      EXPECT_EQ(refused.Position().offset, good.size() + 2) << c.tail;
-      EXPECT_EQ(refused.Position().line, 3u) << c.tail;
-    }
+    const QsoLog log = ReadLog(c.bytes);
+    EXPECT_EQ(log.format, c.format) << c.bytes;
+    ASSERT_EQ(log.qsos.size(), 1u) << c.bytes;
+    EXPECT_EQ(log.qsos[0].call, "Q2XYZ");
+    EXPECT_EQ(log.qsos[0].position.offset, c.qsoOffset) << c.bytes;
   }
-  // A tag without a length carries no data.
-  const QsoLog lenient = ReadAdifLog(
-      "<COMMENT><CALL:4>Q3ZZ<QSO_DATE:8>20110414<TIME_ON:4>1935<BAND:3>20m<MODE:2>CW<EOR>");
-  EXPECT_EQ(lenient.qsos.size(), 1u);
-}
-
-TEST(ReadLog, RecognisesTheFormatByContent) {
-  EXPECT_EQ(ReadLog(kRecord).format, LogFormat::Adif);
-  EXPECT_EQ(ReadLog("\xEF\xBB\xBF" + std::string(kRecord)).qsos.size(), 1u);  // byte order mark
-  EXPECT_EQ(ReadLog("\r\n  start-of-log: 3.0\r\nEND-OF-LOG:\r\n").format, LogFormat::Cabrillo);
-  EXPECT_EQ(ReadLog("QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n").format,
-            LogFormat::Cabrillo);
+  for (const char* nothing : {"", "\xFF\xFE", "\xEF\xBB\xBF"}) EXPECT_TRUE(ReadLog(nothing).qsos.empty());
   EXPECT_THROW(ReadLog("CALL,DATE,TIME\nQ2XYZ,20110414,1935\n"), LogRefused);
   EXPECT_THROW(ReadLog(std::string("\x7F" "ELF\x01\x01", 6)), LogRefused);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "host/log_notes.h"
 #include "host/qso_fields.h"
 
 namespace zelta {
@@ -22,44 +23,105 @@ std::vector<std::string_view> SplitOnBlanks(std::string_view text) {
   return tokens;
 }
 
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// Letters, digits and '/', with at least one letter and one digit.
+bool LooksLikeCall(std::string_view text) {
+  bool letter = false, digit = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+      letter = true;
+    } else if (c != '/') {
+      return false;
+    }
+  }
+  return letter && digit;
+}
+
+// Readability 1-5 and strength 1-9, then a tone 1-9 for CW and digital modes.
+bool LooksLikeRst(std::string_view text) {
+  if (text.size() != 2 && text.size() != 3) return false;
+  if (text[0] < '1' || text[0] > '5') return false;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (text[i] < '1' || text[i] > '9') return false;
+  }
+  return true;
+}
+
+// The rst and the contest number of one exchange of `fields`.
+void TakeExchange(const std::vector<std::string_view>& fields, std::size_t first,
+                  std::size_t count, std::string& rst, std::string& number) {
+  if (count == 2) {
+    rst = std::string(fields[first]);
+    number = std::string(fields[first + 1]);
+    return;
+  }
+  std::size_t next = first;
+  if (LooksLikeRst(fields[first])) rst = std::string(fields[next++]);
+  for (; next < first + count; ++next) {
+    if (AllDigits(fields[next])) {
+      number = std::string(fields[next]);
+      return;
+    }
+  }
+}
+
+struct LineProblem {
+  const char* kind;
+  std::string text;
+};
+
 // Why the QSO line's fields cannot become a QSO, or an empty text when `qso` is filled.
-std::string ParseQsoLine(const std::vector<std::string_view>& f, LogQso& qso) {
-  if (f.size() != 10 && f.size() != 11) {
-    return "it has " + std::to_string(f.size()) +
-           " fields, not the 10 of 'freq mo date time call rst exch call rst exch'";
+LineProblem ParseQsoLine(const std::vector<std::string_view>& f, LogQso& qso) {
+  const std::size_t n = f.size();
+  const bool transmitter = n % 2 == 1;
+  const std::size_t k = n >= 8 ? (n - 6 - (transmitter ? 1 : 0)) / 2 : 0;
+  // The conventional layouts of ten or eleven fields are taken as they stand.
+  const bool fits = k >= 1 && (n == 10 || n == 11 ||
+                               (LooksLikeCall(f[4]) && LooksLikeCall(f[5 + k]) &&
+                                (!transmitter || (AllDigits(f[n - 1]) && f[n - 1].size() <= 2))));
+  if (!fits) {
+    return {"layout", "its " + std::to_string(n) +
+                          " fields are not 'freq mo date time call exch call exch' with "
+                          "exchanges of as many fields"};
   }
   if (const auto designated = BandForCabrilloDesignator(f[0])) {
     qso.band = *designated;
     qso.freqHz = BandLowerEdgeHz(qso.band);
   } else {
     const auto hz = DecimalToScaledInteger(f[0], 3);
-    if (!hz) return "the frequency '" + std::string(f[0]) + "' is not a number of kHz";
+    if (!hz) return {"freq", "the frequency '" + ShownText(f[0]) + "' is not a number of kHz"};
     const auto band = BandForFrequency(*hz);
-    if (!band) return "the frequency " + std::string(f[0]) + " kHz lies on no amateur band";
+    if (!band) return {"band", "the frequency " + ShownText(f[0]) + " kHz lies on no amateur band"};
     qso.freqHz = *hz;
     qso.band = *band;
   }
   qso.mode = ModeForCabrillo(f[1]);
   if (!ParseCabrilloDate(f[2], qso.time)) {
-    return "the date '" + std::string(f[2]) + "' is not a date (yyyy-mm-dd)";
+    return {"date", "the date '" + ShownText(f[2]) + "' is not a date (yyyy-mm-dd)"};
   }
   if (!ParseCabrilloTime(f[3], qso.time)) {
-    return "the time '" + std::string(f[3]) + "' is not a time (hhmm)";
+    return {"time", "the time '" + ShownText(f[3]) + "' is not a time (hhmm)"};
   }
   qso.ownCall = AsciiUpper(f[4]);
-  qso.rstSent = std::string(f[5]);
-  qso.sentNumber = std::string(f[6]);
-  qso.call = AsciiUpper(f[7]);
-  qso.rstRcvd = std::string(f[8]);
-  qso.rcvdNumber = std::string(f[9]);
-  return std::string();
+  TakeExchange(f, 5, k, qso.rstSent, qso.sentNumber);
+  qso.call = AsciiUpper(f[5 + k]);
+  TakeExchange(f, 6 + k, k, qso.rstRcvd, qso.rcvdNumber);
+  return {"", std::string()};
 }
 
-}  // namespace
-
-QsoLog ReadCabrilloLog(std::string_view bytes) {
-  QsoLog log;
-  log.format = LogFormat::Cabrillo;
+// Calls `visit(position, text)` for each line of `bytes` from `from`, the text
+// without blanks at either end; stops when it returns false.
+template <typename Visit>
+void ForEachLine(std::string_view bytes, Visit visit) {
   std::size_t lineNumber = 0;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -72,24 +134,88 @@ QsoLog ReadCabrilloLog(std::string_view bytes) {
     if (pos < bytes.size()) {
       pos += bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? 2 : 1;
     }
+    if (!visit(position, TrimBlanks(line))) return;
+  }
+}
 
-    const std::string_view text = TrimBlanks(line);
+bool StartsWithTag(std::string_view text, std::string_view tag) {
+  return text.size() >= tag.size() && EqualsIgnoringCase(text.substr(0, tag.size()), tag);
+}
+
+}  // namespace
+
+std::size_t CabrilloStart(std::string_view bytes) {
+  std::size_t start = std::string_view::npos, firstQso = std::string_view::npos;
+  ForEachLine(bytes, [&](const LogPosition& position, std::string_view text) {
+    if (StartsWithTag(text, "START-OF-LOG:")) {
+      start = position.offset;
+      return false;
+    }
+    if (firstQso == std::string_view::npos && StartsWithTag(text, "QSO:")) firstQso = position.offset;
+    return true;
+  });
+  return start != std::string_view::npos ? start : firstQso;
+}
+
+QsoLog ReadCabrilloLog(std::string_view bytes, const QsoSink& sink) {
+  QsoLog log;
+  log.format = LogFormat::Cabrillo;
+  NoteGroups skipped(log.skipped, "QSO line");
+  const std::size_t start = CabrilloStart(bytes);
+  std::size_t linesBefore = 0, qsosAfterEnd = 0;
+  LogPosition firstBefore, firstAfterEnd;
+  bool ended = false;
+  ForEachLine(bytes, [&](const LogPosition& position, std::string_view text) {
+    if (start == std::string_view::npos || position.offset < start) {
+      if (!text.empty() && linesBefore++ == 0) firstBefore = position;
+      return true;
+    }
     const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) continue;
-    const std::string tag = AsciiUpper(TrimBlanks(text.substr(0, colon)));
+    if (colon == std::string_view::npos) return true;
+    std::string tag = AsciiUpper(TrimBlanks(text.substr(0, colon)));
     const std::string_view value = TrimBlanks(text.substr(colon + 1));
-    if (tag == "END-OF-LOG") break;
-    if (tag == "CALLSIGN" && log.ownCall.empty()) log.ownCall = AsciiUpper(value);
-    if (tag != "QSO") continue;
-
+    if (tag == "END-OF-LOG") {
+      ended = true;
+      return true;
+    }
+    if (tag == "X-QSO") return true;
+    if (tag != "QSO") {
+      if (tag == "CALLSIGN" && log.ownCall.empty()) log.ownCall = AsciiUpper(value);
+      log.headers.emplace_back(std::move(tag), std::string(value));
+      return true;
+    }
+    if (ended && qsosAfterEnd++ == 0) firstAfterEnd = position;
     LogQso qso;
     qso.position = position;
-    const std::string reason = ParseQsoLine(SplitOnBlanks(value), qso);
-    if (!reason.empty()) {
-      log.skipped.push_back({position, "QSO line skipped: " + reason});
-      continue;
+    const LineProblem problem = ParseQsoLine(SplitOnBlanks(value), qso);
+    if (!problem.text.empty()) {
+      skipped.Add(problem.kind, position, "QSO line skipped: " + problem.text);
+    } else if (sink) {
+      sink(std::move(qso));
+    } else {
+      log.qsos.push_back(std::move(qso));
     }
-    log.qsos.push_back(std::move(qso));
+    return true;
+  });
+  skipped.Finish();
+  if (linesBefore > 0) {
+    log.warnings.push_back({firstBefore,
+                            std::to_string(linesBefore) + (linesBefore == 1 ? " line" : " lines") +
+                                " before START-OF-LOG: (from line " +
+                                std::to_string(firstBefore.line) +
+                                (linesBefore == 1 ? ") is" : ") are") +
+                                " not part of the log and ignored",
+                            linesBefore});
+  }
+  if (qsosAfterEnd > 0) {
+    log.warnings.push_back({firstAfterEnd,
+                            std::to_string(qsosAfterEnd) +
+                                (qsosAfterEnd == 1 ? " QSO line" : " QSO lines") +
+                                " after END-OF-LOG: (from line " +
+                                std::to_string(firstAfterEnd.line) +
+                                (qsosAfterEnd == 1 ? ") is" : ") are") +
+                                " read too: the file holds more than one log",
+                            qsosAfterEnd});
   }
   return log;
 }

@@ -5,82 +5,98 @@
 namespace zelta {
 namespace {
 
-TEST(ReadCabrilloLog, ReadsTheQsoLinesOfAnEntryLog) {
+TEST(ReadCabrilloLog, ReadsTheHeaderAndTheQsoLinesOfAnEntryLog) {
   const QsoLog log = ReadCabrilloLog(
       "START-OF-LOG: 3.0\r\n"
-      "CONTEST: ZELTA-CUP\r\n"
       "callsign: q1abc\r\n"
+      "CATEGORY-OPERATOR:   SINGLE-OP  \r\n"
       "QSO: 14025 CW 2011-04-14 1935 Q1ABC         599 001    Q2XYZ         599 017\r\n"
       "QSO:  3550 PH 2011-04-14 1940 Q1ABC 59 002 q3zz 57 0018\r\n"
       "qso: 7040 PM 2011-04-14 1945 Q1ABC 599 003 Q4AA 599 019 1\r\n"
       "X-QSO: 7040 PM 2011-04-14 1946 Q1ABC 599 004 Q4BB 599 020\r\n"
-      "QSO: 21080 RY 2011-04-14 1950 Q1ABC 599 005 Q4CC 599 021\r\n"
-      "QSO: 144 FM 2011-04-14 1955 Q1ABC 59 006 Q4DD 59 022\r\n"
-      "QSO: 28081.5 DG 2011-04-14 2000 Q1ABC 599 007 Q4EE 599 023\n"
-      "END-OF-LOG:\r\n"
-      "QSO: 14025 CW 2011-04-14 2100 Q1ABC 599 099 Q9ZZ 599 099\r\n");
-  EXPECT_EQ(log.format, LogFormat::Cabrillo);
+      "SOAPBOX: fine: conditions\r"
+      "QSO: 144 FM 2011-04-14 1955 Q1ABC 59 006 Q4DD 59 022\n"
+      "QSO: 28081.5 RY 2011-04-14 2000 Q1ABC 599 007 Q4EE 599 023\n"
+      "END-OF-LOG:\r\n");
   EXPECT_EQ(log.ownCall, "Q1ABC");
-  EXPECT_TRUE(log.skipped.empty());
-  ASSERT_EQ(log.qsos.size(), 6u);  // X-QSO and lines after END-OF-LOG are not QSOs
+  EXPECT_TRUE(log.skipped.empty() && log.warnings.empty());
+  const std::vector<std::pair<std::string, std::string>> headers = {
+      {"START-OF-LOG", "3.0"}, {"CALLSIGN", "q1abc"}, {"CATEGORY-OPERATOR", "SINGLE-OP"},
+      {"SOAPBOX", "fine: conditions"}};
+  EXPECT_EQ(log.headers, headers);
+  ASSERT_EQ(log.qsos.size(), 5u);  // not the X-QSO line
   const LogQso& first = log.qsos[0];
   EXPECT_EQ(first.freqHz, 14025000u);
-  EXPECT_EQ(first.band, "20");
-  EXPECT_EQ(first.mode, "CW");
-  EXPECT_EQ(first.time.year, 2011);
-  EXPECT_EQ(first.time.hour, 19);
-  EXPECT_EQ(first.time.minute, 35);
-  EXPECT_EQ(first.ownCall, "Q1ABC");
-  EXPECT_EQ(first.rstSent, "599");
-  EXPECT_EQ(first.sentNumber, "001");
-  EXPECT_EQ(first.call, "Q2XYZ");
-  EXPECT_EQ(first.rstRcvd, "599");
-  EXPECT_EQ(first.rcvdNumber, "017");
+  EXPECT_EQ(first.time.hour * 100 + first.time.minute, 1935);
+  EXPECT_EQ(first.ownCall + first.rstSent + first.sentNumber + first.call + first.rstRcvd +
+                first.rcvdNumber, "Q1ABC599001Q2XYZ599017");
   EXPECT_EQ(first.position.line, 4u);
-  EXPECT_EQ(log.qsos[1].mode, "SSB");
-  EXPECT_EQ(log.qsos[1].band, "80");
-  EXPECT_EQ(log.qsos[1].call, "Q3ZZ");
-  EXPECT_EQ(log.qsos[1].rcvdNumber, "0018");
-  EXPECT_EQ(log.qsos[2].mode, "BPSK63");  // with a transmitter number
-  EXPECT_EQ(log.qsos[2].band, "40");
-  EXPECT_EQ(log.qsos[3].mode, "RTTY");
-  EXPECT_EQ(log.qsos[4].band, "2");  // a band designator
-  EXPECT_EQ(log.qsos[4].freqHz, 144000000u);
-  EXPECT_EQ(log.qsos[4].mode, "FM");
-  EXPECT_EQ(log.qsos[5].freqHz, 28081500u);
-  EXPECT_EQ(log.qsos[5].mode, "DG");
+  struct Expected { const char* band; const char* mode; const char* call; std::uint32_t hz; };
+  const Expected expected[] = {{"80", "SSB", "Q3ZZ", 3550000u}, {"40", "BPSK63", "Q4AA", 7040000u},
+                               {"2", "FM", "Q4DD", 144000000u}, {"10", "RTTY", "Q4EE", 28081500u}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const LogQso& qso = log.qsos[i + 1];
+    EXPECT_EQ(qso.band + qso.mode + qso.call, std::string(expected[i].band) + expected[i].mode + expected[i].call);
+    EXPECT_EQ(qso.freqHz, expected[i].hz);
+  }
+  EXPECT_EQ(log.qsos[3].position.line, 9u);  // a lone CR ends a line too
 }
 
-TEST(ReadCabrilloLog, SkipsLinesThatDoNotFitAndSaysWhy) {
-  const QsoLog log = ReadCabrilloLog(
-      "START-OF-LOG: 3.0\n"
-      "QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 017\n"
-      "QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017 1 extra\n"
-      "QSO: 14.025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n"
+TEST(ReadCabrilloLog, ReadsEveryLayoutWithExchangesOfEqualLength) {
+  struct Case {
+    const char* fields;  // after the date and time
+    const char* sent;    // rst|number
+    const char* call;
+    const char* rcvd;
+  };
+  const Case cases[] = {
+      {"Q1ABC 599 001 Q2XYZ 599 017", "599|001", "Q2XYZ", "599|017"},
+      {"Q1ABC FN31 Q2XYZ FN42", "|", "Q2XYZ", "|"},                          // VHF grid
+      {"Q1ABC 599 CT Q2XYZ 599 OH 1", "599|CT", "Q2XYZ", "599|OH"},          // conventional columns
+      {"Q1ABC 599 001 CT Q2XYZ 599 017 OH", "599|001", "Q2XYZ", "599|017"},  // RTTY with a state
+      {"Q1ABC 599 CT 001 Q2XYZ 579 OH 017 0", "599|001", "Q2XYZ", "579|017"},
+      {"Q1ABC 1 A 72 CT Q2XYZ 2 B 68 OH", "|1", "Q2XYZ", "|2"},              // Sweepstakes
+  };
+  for (const Case& c : cases) {
+    const QsoLog log =
+        ReadCabrilloLog(std::string("QSO: 14025 CW 2011-04-14 1935 ") + c.fields + "\n");
+    ASSERT_EQ(log.qsos.size(), 1u) << c.fields;
+    const LogQso& qso = log.qsos[0];
+    EXPECT_EQ(qso.rstSent + "|" + qso.sentNumber, c.sent) << c.fields;
+    EXPECT_EQ(qso.call, c.call) << c.fields;
+    EXPECT_EQ(qso.rstRcvd + "|" + qso.rcvdNumber, c.rcvd) << c.fields;
+  }
+}
+
+TEST(ReadCabrilloLog, SaysOnceWhatItCouldNotRead) {
+  std::string text = "Dear robot, my log:\nSTART-OF-LOG: 3.0\n";
+  for (int i = 0; i < 3; ++i) text += "QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 017\n";
+  text +=
       "QSO: 14o25 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n"
+      "QSO: 14.025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n"
       "QSO: 14025 CW 2011-02-30 1935 Q1ABC 599 001 Q2XYZ 599 017\n"
       "QSO: 14025 CW 2011-04-14 19:35 Q1ABC 599 001 Q2XYZ 599 017\n"
-      "QSO:\n"
-      "QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n");
-  ASSERT_EQ(log.qsos.size(), 1u);
-  EXPECT_EQ(log.qsos[0].position.line, 9u);
-  ASSERT_EQ(log.skipped.size(), 7u);
-  EXPECT_EQ(log.skipped[0].position.line, 2u);
-  EXPECT_EQ(log.skipped[0].text,
-            "QSO line skipped: it has 9 fields, not the 10 of "
-            "'freq mo date time call rst exch call rst exch'");
-  EXPECT_EQ(log.skipped[1].text.find("it has 12 fields"), 18u);
-  EXPECT_EQ(log.skipped[2].text, "QSO line skipped: the frequency 14.025 kHz lies on no amateur band");
-  EXPECT_EQ(log.skipped[3].text, "QSO line skipped: the frequency '14o25' is not a number of kHz");
-  EXPECT_EQ(log.skipped[4].text, "QSO line skipped: the date '2011-02-30' is not a date (yyyy-mm-dd)");
-  EXPECT_EQ(log.skipped[5].text, "QSO line skipped: the time '19:35' is not a time (hhmm)");
-  EXPECT_EQ(log.skipped[6].position.line, 8u);
-  // CR-only line ends count lines too.
-  const QsoLog oldMac = ReadCabrilloLog(
-      "START-OF-LOG: 3.0\rCALLSIGN: Q1ABC\rQSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\r");
-  ASSERT_EQ(oldMac.qsos.size(), 1u);
-  EXPECT_EQ(oldMac.qsos[0].position.line, 3u);
-  EXPECT_EQ(oldMac.ownCall, "Q1ABC");
+      "END-OF-LOG:\n"
+      "START-OF-LOG: 3.0\n"
+      "QSO: 21025 CW 2011-04-14 2035 Q1ABC 599 002 Q2XYZ 599 018\n";
+  const QsoLog log = ReadCabrilloLog(text);
+  ASSERT_EQ(log.qsos.size(), 1u);  // the joined second log is read
+  EXPECT_EQ(log.qsos[0].position.line, 12u);
+  std::vector<std::string> skipped;
+  for (const LogNote& note : log.skipped) skipped.push_back(std::to_string(note.position.line) + " " + note.text);
+  const std::vector<std::string> expected = {
+      "3 QSO line skipped: its 9 fields are not 'freq mo date time call exch call exch' with exchanges "
+      "of as many fields; the same in 2 more QSO lines (lines 4, 5)",
+      "6 QSO line skipped: the frequency '14o25' is not a number of kHz",
+      "7 QSO line skipped: the frequency 14.025 kHz lies on no amateur band",
+      "8 QSO line skipped: the date '2011-02-30' is not a date (yyyy-mm-dd)",
+      "9 QSO line skipped: the time '19:35' is not a time (hhmm)"};
+  EXPECT_EQ(skipped, expected);
+  EXPECT_EQ(SkippedCount(log), 7u);
+  ASSERT_EQ(log.warnings.size(), 2u);
+  EXPECT_EQ(log.warnings[0].text, "1 line before START-OF-LOG: (from line 1) is not part of the log and ignored");
+  EXPECT_EQ(log.warnings[1].text,
+            "1 QSO line after END-OF-LOG: (from line 12) is read too: the file holds more than one log");
 }
 
 }  // namespace

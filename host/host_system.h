@@ -2,7 +2,7 @@
 // the program lies, how the terminal takes the output, and answering the
 // plug-in's windows when nobody is there to answer them.
 //
-// Every implementation must provide all four functions.
+// Every implementation must provide all five functions.
 #pragma once
 
 #include <string>
@@ -22,6 +22,11 @@ const char* PluginFileName();
 // Makes standard output take bytes as they are (no line-end translation) and,
 // on a Windows console, show UTF-8.
 void PrepareStandardOutput();
+
+// StandardErrorIsTerminal()
+// Whether standard error is a terminal (a console on Windows), where progress
+// lines that rewrite themselves can be shown.
+bool StandardErrorIsTerminal();
 
 // StartBatchMode()
 // From now on the plug-in's windows are answered without a person: each message

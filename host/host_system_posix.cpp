@@ -19,6 +19,8 @@ const char* PluginFileName() { return "libStats.so"; }
 
 void PrepareStandardOutput() {}
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 void StartBatchMode() {
   const int null = open("/dev/null", O_RDONLY);
   if (null < 0) return;

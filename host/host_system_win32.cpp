@@ -88,6 +88,12 @@ void PrepareStandardOutput() {
   }
 }
 
+bool StandardErrorIsTerminal() {
+  // _isatty() also says yes for the NUL device; only a console has a mode.
+  DWORD consoleMode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &consoleMode) != 0;
+}
+
 void StartBatchMode() {
   // The plug-in's boxes and dialogs run modally on this thread; a watcher thread
   // finds them among the thread's windows and answers them.

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ole_calendar.h"
@@ -36,21 +38,36 @@ struct LogQso {
   std::string band;              // "160", "80", ... "10", "6", "2", "70cm"
 };
 
-// Something the reader noticed. A skipped record never reaches the plug-in.
+// Something the reader noticed. A skipped record never reaches the plug-in. One
+// note stands for every record (or line, or field) with the same kind of problem:
+// its text tells the first of them and the lines of the others.
 struct LogNote {
-  LogPosition position;
-  std::string text;              // says which record and what is wrong
+  LogPosition position;          // the first record or line concerned
+  std::string text;              // what is wrong; bytes from the file come escaped
+  std::size_t count = 1;         // how many records (lines, fields) it stands for
 };
 
 struct QsoLog {
   LogFormat format = LogFormat::Adif;
   std::string ownCall;           // STATION_CALLSIGN, OPERATOR or CALLSIGN; may be empty
-  std::vector<LogQso> qsos;      // in log order
-  std::vector<LogNote> skipped;  // records left out, each with its reason
+  std::vector<LogQso> qsos;      // in log order (empty when a sink took them)
+  std::vector<LogNote> skipped;  // records left out; `count` says how many each
   std::vector<LogNote> warnings; // records kept, with a remark (a field dropped, ...)
+  // Cabrillo header lines in file order: the tag in upper case without its colon
+  // and the value without blanks at either end. Empty for ADIF.
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
-// The whole log is refused: its structure is broken at `position`.
+// Takes each QSO as soon as it is read, in log order, instead of QsoLog::qsos:
+// a caller that keeps QSOs in a form of its own need not hold both.
+using QsoSink = std::function<void(LogQso&&)>;
+
+// SkippedCount()
+// The records (or QSO lines) of the log that were not read: the sum of the counts
+// of `log.skipped`.
+std::size_t SkippedCount(const QsoLog& log);
+
+// The whole log is refused: the text at `position` is no log of a known format.
 class LogRefused : public std::runtime_error {
  public:
   LogRefused(LogPosition position, const std::string& what)

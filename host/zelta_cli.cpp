@@ -1,9 +1,11 @@
 #include "host/zelta_cli.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,9 +20,11 @@
 #include "adjudication/simulator.h"
 #include "host/example_files.h"
 #include "host/host_system.h"
+#include "host/log_notes.h"
 #include "host/log_reader.h"
 #include "host/plugin_driver.h"
 #include "host/qso_fields.h"
+#include "host/qso_handover.h"
 #include "host/text_encoding.h"
 
 #ifndef ZELTA_VERSION
@@ -72,9 +76,11 @@ constexpr const char* kScoreHelp =
     "  --batch        answer the plug-in's windows without a person: message boxes are\n"
     "                 printed to standard error, the header dialog is cancelled\n"
     "\n"
-    "Records that cannot become a complete QSO are skipped with a message that names\n"
-    "their line; QSOs that the contest does not count are listed in CALL-ubn.txt.\n"
-    "Exit status: 0 done, 1 the log, folder or plug-in cannot be used, 2 usage error.\n"
+    "QSOs go over in time order. Records that cannot become a complete QSO are skipped,\n"
+    "each kind of problem reported once with its lines; QSOs that the contest does not\n"
+    "count are listed in CALL-ubn.txt; exact repeats of a QSO are counted once.\n"
+    "Exit status: 0 scored, 1 no log to score (a folder, a device, an empty or unreadable\n"
+    "file, no QSO that can be read) or the folder or plug-in cannot be used, 2 usage error.\n"
     "\n"
     "Example:\n"
     "  zelta score mylog.adi --call Q1ABC --dir zelta-demo --report\n";
@@ -264,21 +270,77 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
   return true;
 }
 
-std::string Where(const std::string& file, const LogPosition& position) {
-  return file + ":" + std::to_string(position.line);
+// Reads the log file at `path` whole; false with the reason in `error` for a path
+// that is no file or cannot be read, and for an empty file.
+bool ReadLogFile(const std::string& path, std::string& bytes, std::string& error) {
+  const std::string shown = ShownText(path, 200);
+  std::error_code ec;
+  const fs::file_status status = fs::status(fs::path(path), ec);
+  if (fs::is_directory(status)) {
+    error = shown + " is a folder, not a log file";
+    return false;
+  }
+  if (fs::is_character_file(status) || fs::is_block_file(status) || fs::is_socket(status)) {
+    error = shown + " is a device, not a log file";
+    return false;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    error = "cannot read the log " + shown + ": " +
+            (errno != 0 ? std::strerror(errno) : "the system gives no reason");
+    return false;
+  }
+  bytes.clear();
+  // The size is known for a file, so the text is held once, without slack.
+  if (fs::is_regular_file(status)) bytes.reserve(static_cast<std::size_t>(fs::file_size(path, ec)));
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  const int readErrno = errno;
+  std::fclose(file);
+  if (failed) {
+    error = "cannot read the log " + shown + ": " + std::strerror(readErrno);
+    return false;
+  }
+  if (bytes.empty()) {
+    error = shown + " is empty, not a log";
+    return false;
+  }
+  return true;
 }
 
-// Reads and reports the log; false (after the message) when it cannot be used.
-bool LoadLog(const std::string& label, const std::string& bytes, QsoLog& log) {
+std::string Where(const std::string& file, const LogPosition& position) {
+  return ShownText(file, 200) + ":" + std::to_string(position.line);
+}
+
+// Reads the log from `bytes`, which it releases, keeps its QSOs in `qsos` and
+// reports what could not be read; false (after the message) when it cannot be used.
+bool LoadLog(const std::string& label, std::string& bytes, QsoLog& log, QsoHandover& qsos) {
   try {
-    log = ReadLog(bytes);
+    log = ReadLog(bytes, [&qsos](LogQso&& qso) { qsos.Add(qso); });
   } catch (const LogRefused& refused) {
     Failure(Where(label, refused.Position()) + ": cannot read the log (byte " +
             std::to_string(refused.Position().offset) + "): " + refused.what());
     return false;
   }
+  std::string().swap(bytes);
   for (const LogNote& note : log.warnings) Note(Where(label, note.position) + ": " + note.text);
-  for (const LogNote& note : log.skipped) Note(Where(label, note.position) + ": " + note.text);
+  for (const LogNote& note : log.skipped) {
+    Note(Where(label, note.position) + " (byte " + std::to_string(note.position.offset) +
+         "): " + note.text);
+  }
+  if (qsos.Size() == 0) {
+    Failure(ShownText(label, 200) +
+            (log.skipped.empty() ? ": the log holds no QSO" : ": no QSO of the log can be read"));
+    return false;
+  }
+  if (const auto lines = qsos.SortByTime()) {
+    Note(Where(label, LogPosition{0, lines->first}) + ": the log is not in time order (the QSO on line " +
+         std::to_string(lines->second) + " is earlier than this one); its QSOs are handed over in "
+         "time order");
+  }
   return true;
 }
 
@@ -351,19 +413,61 @@ int OpenHost(const Options& options, StatsPlugin& plugin, bool enterHostFolder =
   return kDone;
 }
 
-// Starts the run and adds every QSO of the log; reports what the plug-in refused.
-void AddLog(StatsPlugin& plugin, const QsoLog& log, const std::string& ownCall, bool report) {
-  plugin.ResetStats(ownCall, report, log.qsos.empty() ? NowUtc() : log.qsos.front().time);
-  std::size_t counted = 0;
-  for (const LogQso& qso : log.qsos) counted += plugin.AddData(ownCall, qso) == 1 ? 1 : 0;
-  std::string text = Count(log.qsos.size(), "QSO") + " handed to the plug-in, " +
-                     std::to_string(counted) + " counted";
-  if (counted < log.qsos.size()) {
-    text += ", " + std::to_string(log.qsos.size() - counted) + " refused (see " +
-            CheckFileName(ownCall) + ")";
+// Starts the run and adds every QSO in time order; reports what the plug-in
+// counted, refused, and ignored as an exact repeat, which together make up the
+// QSOs handed over, and how much of the log was not read.
+void AddLog(StatsPlugin& plugin, const QsoLog& log, const QsoHandover& qsos,
+            const std::string& ownCall, bool report) {
+  plugin.ResetStats(ownCall, report, qsos.Size() == 0 ? NowUtc() : qsos.At(0).time);
+  std::size_t accepted = 0, repeats = 0;
+  std::string firstRepeat;
+  std::vector<std::size_t> acceptedAtThisTime;  // QSOs of one time that the plug-in keeps
+  // A large log takes some seconds: a terminal is shown how far it has got.
+  const bool terminal = StandardErrorIsTerminal();
+  const auto start = std::chrono::steady_clock::now();
+  auto lastShown = start;
+  bool shown = false;
+  for (std::size_t i = 0; i < qsos.Size(); ++i) {
+    if (terminal && i % 1024 == 0) {
+      const auto now = std::chrono::steady_clock::now();
+      if (now - start > std::chrono::seconds(2) && now - lastShown > std::chrono::milliseconds(500)) {
+        std::fputs(("\rzelta: " + std::to_string(i) + " of " + Count(qsos.Size(), "QSO") +
+                    " handed to the plug-in").c_str(), stderr);
+        std::fflush(stderr);
+        lastShown = now;
+        shown = true;
+      }
+    }
+    if (i > 0 && !qsos.SameTime(i - 1, i)) acceptedAtThisTime.clear();
+    const LogQso qso = qsos.At(i);
+    if (plugin.AddData(ownCall, qso) != 1) continue;
+    ++accepted;
+    bool repeat = false;
+    for (const std::size_t earlier : acceptedAtThisTime) {
+      if (!qsos.SameForPlugin(earlier, i)) continue;
+      repeat = true;
+      if (repeats++ == 0) {
+        firstRepeat = "the first on line " + std::to_string(qso.position.line) + ", as on line " +
+                      std::to_string(qsos.At(earlier).position.line);
+      }
+      break;
+    }
+    if (!repeat) acceptedAtThisTime.push_back(i);
   }
-  if (!log.skipped.empty()) {
-    text += "; " + Count(log.skipped.size(), "record") + " of the log skipped";
+  if (shown) std::fputs("\r\x1B[K", stderr);
+  const std::size_t refused = qsos.Size() - accepted;
+  std::string text = Count(qsos.Size(), "QSO") + " handed to the plug-in, " +
+                     std::to_string(accepted - repeats) + " counted";
+  if (repeats > 0) {
+    text += ", " + std::to_string(repeats) + (repeats == 1 ? " exact repeat" : " exact repeats") +
+            " of a QSO ignored (" + firstRepeat + ")";
+  }
+  if (refused > 0) {
+    text += ", " + std::to_string(refused) + " refused (see " + CheckFileName(ownCall) + ")";
+  }
+  if (const std::size_t skipped = SkippedCount(log)) {
+    text += "; " + Count(skipped, log.format == LogFormat::Adif ? "record" : "QSO line") +
+            " of the log skipped";
   }
   Note(text);
 }
@@ -385,17 +489,18 @@ std::string OwnCall(const Options& options, const QsoLog& log, const std::string
 }
 
 // Scores a log read from `bytes`; `label` names it in messages.
-int ScoreLog(const Options& options, const std::string& label, const std::string& bytes,
+int ScoreLog(const Options& options, const std::string& label, std::string& bytes,
              std::string* ownCallOut) {
   QsoLog log;
-  if (!LoadLog(label, bytes, log)) return kFailed;
+  QsoHandover qsos;
+  if (!LoadLog(label, bytes, log, qsos)) return kFailed;
   std::string problem;
   const std::string ownCall = OwnCall(options, log, label, problem);
   if (ownCall.empty()) return UsageError(problem);
   if (options.batch) StartBatchMode();
   StatsPlugin plugin;
   if (const int status = OpenHost(options, plugin); status != kDone) return status;
-  AddLog(plugin, log, ownCall, options.report);
+  AddLog(plugin, log, qsos, ownCall, options.report);
   int score = 0;
   const std::string summary = plugin.GetResult(score);
   PrintBytes(options.raw ? summary : Cp1251ToUtf8(summary));
@@ -413,7 +518,7 @@ int Score(const Options& options) {
   if (options.positional.size() != 1) return UsageError("score takes one LOG");
   const std::string& path = options.positional[0];
   std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return Failure("cannot read the log " + path);
+  if (!ReadLogFile(path, bytes, error)) return Failure(error);
   return ScoreLog(options, path, bytes, nullptr);
 }
 
@@ -435,12 +540,13 @@ int Check(const Options& options) {
   const std::string& call = options.positional[0];
 
   QsoLog log;
+  QsoHandover qsos;
   std::string label;
   if (options.positional.size() == 2) {
     label = options.positional[1];
     std::string bytes;
-    if (!ReadFileBytes(label, bytes)) return Failure("cannot read the log " + label);
-    if (!LoadLog(label, bytes, log)) return kFailed;
+    if (!ReadLogFile(label, bytes, error)) return Failure(error);
+    if (!LoadLog(label, bytes, log, qsos)) return kFailed;
   }
   std::string problem;
   const std::string ownCall = OwnCall(options, log, label, problem);
@@ -448,7 +554,7 @@ int Check(const Options& options) {
   if (options.batch) StartBatchMode();
   StatsPlugin plugin;
   if (const int status = OpenHost(options, plugin); status != kDone) return status;
-  AddLog(plugin, log, ownCall, false);
+  AddLog(plugin, log, qsos, ownCall, false);
   std::string message;
   const int answer = plugin.CheckCall(call, band, mode, message);
   std::string text = call + " on " + band + " in " + mode + ": ";

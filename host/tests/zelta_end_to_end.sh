@@ -66,10 +66,20 @@ has host/Plugins/QOLEB.ini "[Window]"
 expect_exit 0 raw "${run[@]}" score sample.adi --raw --batch --dir host
 iconv -f CP1251 -t UTF-8 raw.out >raw.utf8 && same raw.utf8 "$golden/sample-summary.txt" "raw summary"
 
-# The Cabrillo log read back as input scores the same.
+# The Cabrillo log read back as input scores the same, also pasted into an
+# e-mail with its QSO lines newest first, and the ADIF log in UTF-16.
 cp host/Q1ABC.cbr readback.cbr
 expect_exit 0 cabrillo "${run[@]}" score readback.cbr --batch --dir host
 same cabrillo.out "$golden/sample-summary.txt" "summary of the Cabrillo log"
+{ printf 'Subject: my log\r\n\r\n'; grep -v '^QSO:' readback.cbr | head -n -1; grep '^QSO:' readback.cbr | tac;
+  echo 'END-OF-LOG:'; } >mail.txt
+expect_exit 0 mail "${run[@]}" score mail.txt --batch --dir host
+same mail.out "$golden/sample-summary.txt" "summary of the Cabrillo log in an e-mail"
+has mail.err "mail.txt:1: 1 line before START-OF-LOG: (from line 1) is not part of the log and ignored"
+has mail.err "its QSOs are handed over in time order"
+iconv -f UTF-8 -t UTF-16 sample.adi >utf16.adi
+expect_exit 0 utf16 "${run[@]}" score utf16.adi --batch --dir host
+same utf16.out "$golden/sample-summary.txt" "summary of the UTF-16 log"
 
 # Call check and exchange rule, after the sample's QSOs.
 expect_exit 0 check_dupe "${run[@]}" check Q3ZD --band 20 --mode CW sample.adi --dir host
@@ -92,19 +102,37 @@ printf '<CALL:4>Q3ZZ<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR
 expect_exit 2 no_own_call "${run[@]}" score nocall.adi --dir host
 has no_own_call.err "nocall.adi names no own call sign"
 
-# A log that cannot be read exits 1 and names the file, line and byte.
+# What is no log exits 1 and says what it is; a damaged place names its line and byte.
 expect_exit 1 missing "${run[@]}" score missing.adi --dir host
-has missing.err "cannot read the log missing.adi"
+has missing.err "cannot read the log missing.adi: No such file or directory"
+expect_exit 1 folder "${run[@]}" score host --dir host
+has folder.err "host is a folder, not a log file"
+: >empty.adi
+expect_exit 1 empty "${run[@]}" score empty.adi --dir host
+has empty.err "empty.adi is empty, not a log"
+if [ $# -lt 5 ]; then
+  expect_exit 1 device "${run[@]}" score /dev/null --dir host
+  has device.err "/dev/null is a device, not a log file"
+fi
 printf '<CALL:4>Q3ZZ<QSO_DATE:8>20261206\r\n<TIME_ON:x>0910<EOR>\r\n' >broken.adi
 expect_exit 1 broken "${run[@]}" score broken.adi --call Q1ABC --dir host
-has broken.err "broken.adi:2: cannot read the log (byte 34): field TIME_ON: the length 'x' is not a number"
+has broken.err "broken.adi:2 (byte 34): damaged: field TIME_ON: the length 'x' is not a number; 1 record lost"
+has broken.err "broken.adi: no QSO of the log can be read"
 expect_exit 1 no_dir "${run[@]}" score sample.adi --dir no-such-folder
 has no_dir.err "host folder no-such-folder does not exist"
 # A record that cannot become a QSO is skipped with its reason; the rest count.
 printf '<QSO_DATE:8>20261206<TIME_ON:4>0910<BAND:3>20m<MODE:2>CW<EOR>\r\n<CALL:4>Q3ZZ<QSO_DATE:8>20261206<TIME_ON:4>0911<BAND:3>20m<MODE:2>CW<STX:1>1<SRX:2>17<EOR>\r\n' >skip.adi
 expect_exit 0 skip "${run[@]}" score skip.adi --call Q1ABC --dir host
-has skip.err "skip.adi:1: record 1 skipped: no CALL"
+has skip.err "skip.adi:1 (byte 0): record 1 skipped: no CALL"
 has skip.err "1 QSO handed to the plug-in, 1 counted; 1 record of the log skipped"
+# Counts reconcile: an exact repeat, a refused QSO, a record cut off at the end,
+# and the file's control bytes escaped.
+q='<CALL:4>Q3ZZ<QSO_DATE:8>20261206<TIME_ON:4>0911<BAND:3>20m<MODE:2>CW<STX:1>1<SRX:2>17<EOR>'
+printf '%s\n%s\n%s\n<CALL:5>Q\033[2J<QSO_DATE:8>20261206<TIME_ON:4>0913<MODE:2>CW<EOR>\n<CALL:4>Q5' \
+  "$q" "${q/CW/FM}" "$q" >counts.adi
+expect_exit 0 counts "${run[@]}" score counts.adi --call Q1ABC --dir host
+has counts.err "3 QSOs handed to the plug-in, 1 counted, 1 exact repeat of a QSO ignored (the first on line 3, as on line 1), 1 refused (see Q1ABC-ubn.txt); 2 records of the log skipped"
+has counts.err "record 4 (Q\\x1B[2J) skipped: neither FREQ nor BAND"
 
 # Help and version.
 expect_exit 0 help "${run[@]}" score --help
