@@ -18,6 +18,7 @@
 #include "adjudication/outputs.h"
 #include "adjudication/rules_file.h"
 #include "adjudication/simulator.h"
+#include "reports/reports.h"
 #include "host/example_files.h"
 #include "host/host_system.h"
 #include "host/log_notes.h"
@@ -47,8 +48,9 @@ constexpr const char* kGeneralHelp =
     "  zelta score LOG [--call CALL] [--report] [--dir DIR] [--plugin PATH] [--raw] [--batch]\n"
     "  zelta check CALL --band BAND --mode MODE [LOG] [--call CALL] [--dir DIR] [--plugin PATH]\n"
     "  zelta exchange TEXT [--plugin PATH]\n"
-    "  zelta demo [--plugin PATH] [--raw]\n"
-    "  zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--plugin PATH]\n"
+    "  zelta demo [--organiser] [--plugin PATH] [--raw]\n"
+    "  zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--lang ru|en]\n"
+    "                   [--plugin PATH]\n"
     "  zelta simulate --stations N --out DIR [--seed S] [--qsos Q] [--faults on|off]\n"
     "  zelta COMMAND --help\n"
     "  zelta --version\n"
@@ -107,18 +109,24 @@ constexpr const char* kExchangeHelp =
     "  zelta exchange 017\n";
 
 constexpr const char* kDemoHelp =
-    "zelta demo [--plugin PATH] [--raw]\n"
+    "zelta demo [--organiser] [--plugin PATH] [--raw]\n"
     "\n"
     "Sets up the host folder ./zelta-demo from the examples built into zelta (a sample\n"
     "ADIF log, Plugins/zelta.dom, Plugins/QOLEB.ini, cabrillo.ini), scores the sample\n"
     "log with the report flag, and prints the summary and the paths of the check file\n"
     "and the Cabrillo log. Running it again refreshes the example files.\n"
     "\n"
+    "With --organiser it shows the organiser's side instead: it simulates a small contest\n"
+    "in ./zelta-contest, checks every log, writes the results page, the results CSV and a\n"
+    "log-check report for each entrant into ./zelta-contest/results, and prints the page's\n"
+    "path.\n"
+    "\n"
     "Example:\n"
     "  zelta demo\n";
 
 constexpr const char* kAdjudicateHelp =
-    "zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--plugin PATH]\n"
+    "zelta adjudicate LOGDIR [--dir DIR] [--rules FILE] [--json FILE] [--out DIR] [--lang ru|en]\n"
+    "                 [--plugin PATH]\n"
     "\n"
     "Cross-checks the logs of every entrant in LOGDIR (one log per entrant, Cabrillo or\n"
     "ADIF; each log's own call from CALLSIGN or STATION_CALLSIGN) and gives every QSO its\n"
@@ -132,7 +140,10 @@ constexpr const char* kAdjudicateHelp =
     "  --rules FILE   the contest's rules, section [Rules]: Start, End, ToleranceMinutes,\n"
     "                 NonEntrantMinLogs, UniquesCount (see the README)\n"
     "  --json FILE    write every verdict to FILE as JSON\n"
-    "  --out DIR      write the results into DIR (DIR/verdicts.json)\n"
+    "  --out DIR      write the results into DIR: index.html (the results page),\n"
+    "                 results.csv, reports/CALL.txt (a log-check report per entrant)\n"
+    "                 and verdicts.json\n"
+    "  --lang ru|en   the language of the page, the CSV and the reports (default ru)\n"
     "  --plugin PATH  the plug-in to load (default: the one beside this program)\n"
     "\n"
     "Exit status: 0 done, 1 a log, the rules or the plug-in cannot be used, 2 usage error.\n"
@@ -164,6 +175,7 @@ struct Options {
   bool raw = false;
   bool batch = false;
   bool help = false;
+  bool organiser = false;
 
   std::optional<std::string> Value(const std::string& name) const {
     const auto it = values.find(name);
@@ -197,7 +209,8 @@ void PrintBytes(const std::string& bytes) {
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
   static const char* const kValueOptions[] = {"--call",  "--dir",   "--plugin", "--band",
                                               "--mode",  "--rules", "--json",   "--out",
-                                              "--stations", "--seed", "--qsos", "--faults"};
+                                              "--stations", "--seed", "--qsos", "--faults",
+                                              "--lang"};
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--") {
@@ -210,6 +223,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     }
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--organiser" || arg == "--organizer") {
+      options.organiser = true;
       continue;
     }
     if (arg == "--report" || arg == "--raw" || arg == "--batch") {
@@ -257,6 +274,9 @@ bool CheckAllowed(const Options& options, const std::vector<std::string>& allowe
   if (options.report && !allowedOption("--report")) error = options.command + " takes no --report";
   if (options.raw && !allowedOption("--raw")) error = options.command + " takes no --raw";
   if (options.batch && !allowedOption("--batch")) error = options.command + " takes no --batch";
+  if (options.organiser && !allowedOption("--organiser")) {
+    error = options.command + " takes no --organiser";
+  }
   return error.empty();
 }
 
@@ -581,10 +601,13 @@ int Exchange(const Options& options) {
   return kDone;
 }
 
+int OrganiserDemo(const Options& options);
+
 int Demo(const Options& options) {
   std::string error;
-  if (!CheckAllowed(options, {"--plugin", "--raw"}, error)) return UsageError(error);
+  if (!CheckAllowed(options, {"--plugin", "--raw", "--organiser"}, error)) return UsageError(error);
   if (!options.positional.empty()) return UsageError("demo takes no arguments");
+  if (options.organiser) return OrganiserDemo(options);
   const fs::path folder = "zelta-demo";
   std::string sample;
   for (const ExampleFile& file : ExampleFiles()) {
@@ -641,8 +664,14 @@ bool WriteFileBytes(const fs::path& path, const std::string& bytes) {
 
 int Adjudicate(const Options& options) {
   std::string error;
-  if (!CheckAllowed(options, {"--dir", "--plugin", "--rules", "--json", "--out"}, error)) {
+  if (!CheckAllowed(options, {"--dir", "--plugin", "--rules", "--json", "--out", "--lang"},
+                    error)) {
     return UsageError(error);
+  }
+  reports::Language language = reports::Language::kRussian;
+  if (const auto lang = options.Value("--lang")) {
+    if (*lang != "ru" && *lang != "en") return UsageError("--lang takes ru or en");
+    if (*lang == "en") language = reports::Language::kEnglish;
   }
   if (options.positional.size() != 1) return UsageError("adjudicate takes one LOGDIR");
   adjudication::AdjudicationInput input;
@@ -699,8 +728,44 @@ int Adjudicate(const Options& options) {
     if (!WriteFileBytes(*outDir / "verdicts.json", json)) {
       return Failure("cannot write " + (*outDir / "verdicts.json").generic_string());
     }
+    const bool terminal = StandardErrorIsTerminal();
+    auto progress = [&](std::size_t done, std::size_t total) {
+      if (terminal && total >= 100 && (done % 50 == 0 || done == total)) {
+        std::fprintf(stderr, "\rzelta: writing the reports: %zu of %zu", done, total);
+        if (done == total) std::fputc('\n', stderr);
+      }
+    };
+    if (!reports::WriteReports(contest, outDir->string(), language, error, progress)) {
+      return Failure(error);
+    }
+    PrintBytes("\nResults page: " + (*outDir / "index.html").generic_string() +
+               "\nResults CSV:  " + (*outDir / "results.csv").generic_string() +
+               "\nReports:      " + (*outDir / "reports").generic_string() + "/\n");
   }
   return kDone;
+}
+
+// A small simulated contest, checked, with its results page: the organiser's side in
+// one command.
+int OrganiserDemo(const Options& options) {
+  if (options.raw) return UsageError("demo --organiser takes no --raw");
+  const fs::path folder = "zelta-contest";
+  adjudication::SimulationOptions simulation;
+  simulation.stations = 12;
+  simulation.qsosPerStation = 60;
+  std::string error;
+  const adjudication::SimulatedContest simulated = adjudication::Simulate(simulation);
+  if (!adjudication::WriteSimulation(simulated, folder.string(), error)) return Failure(error);
+  PrintBytes("Simulated " + Count(simulated.logs.size(), "log") + " (" +
+             Count(simulated.qsoCount, "QSO") + ") in " + folder.generic_string() + "/logs\n\n");
+  Options run = options;
+  run.command = "adjudicate";
+  run.organiser = false;
+  run.positional = {(folder / "logs").string()};
+  run.values["--dir"] = folder.string();
+  run.values["--rules"] = (folder / "rules.ini").string();
+  run.values["--out"] = (folder / "results").string();
+  return Adjudicate(run);
 }
 
 int Simulate(const Options& options) {
