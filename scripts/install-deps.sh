@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   imagemagick
+  nsis dpkg-dev lintian zip unzip  # scripts/package.sh and its tests
 )
 
 if [ "$(id -u)" -ne 0 ]; then

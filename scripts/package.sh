@@ -19,6 +19,7 @@ while [ $# -gt 0 ]; do
     *) echo "usage: package.sh [--out DIR] [--build DIR]" >&2; exit 2 ;;
   esac
 done
+bash "$src/scripts/install-deps.sh"
 mkdir -p "$out" "$build"
 out=$(cd "$out" && pwd)
 build=$(cd "$build" && pwd)
