@@ -12,10 +12,6 @@ present() {  # present FILE...
   local f
   for f in "$@"; do [ -e "$f" ] || fail "missing: $f"; done
 }
-absent() {  # absent FILE...
-  local f
-  for f in "$@"; do [ ! -e "$f" ] || fail "still there: $f"; done
-}
 has() {  # has FILE TEXT
   grep -qF -- "$2" "$1" || { fail "$1 lacks: $2"; sed 's/^/  | /' "$1" >&2; }
 }
