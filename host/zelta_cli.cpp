@@ -284,8 +284,8 @@ int OpenHost(const Options& options, StatsPlugin& plugin, bool enterHostFolder =
     // Installed as a package: <prefix>/bin/zelta and <prefix>/lib/zelta/libStats.so.
     const fs::path installed =
         fs::path(self).parent_path() / ".." / "lib" / "zelta" / PluginFileName();
-    std::error_code missing;
-    if (!fs::exists(pluginPath, missing) && fs::is_regular_file(installed, missing)) {
+    std::error_code ignored;
+    if (!fs::exists(pluginPath, ignored) && fs::is_regular_file(installed, ignored)) {
       pluginPath = installed.lexically_normal();
     }
   }

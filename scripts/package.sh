@@ -7,7 +7,7 @@
 #   package.sh [--out DIR] [--build DIR]    (defaults: dist, build/package)
 # The version is the one in the top CMakeLists.txt. SOURCE_DATE_EPOCH (default: the
 # time of the last commit) dates every file, so that a second build of the same
-# sources, in any folder, gives the same bytes for the zip and the .deb.
+# sources, in any folder, gives the same bytes.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=$src/dist
@@ -36,21 +36,32 @@ step() { echo "package: $*" >&2; }
 
 # Neither folder may leave its name in the binaries.
 prefix_map="-ffile-prefix-map=$src=. -ffile-prefix-map=$build=."
-configure() {  # configure DIR cmake-options...
-  local dir=$1
-  shift
+# logged LOG command...: the output goes to LOG and is shown when the command fails.
+logged() {
+  "${@:2}" >"$1" 2>&1 || { tail -n 40 "$1" >&2; echo "package: failed, see $1" >&2; return 1; }
+}
+# build_targets DIR "TARGET..." cmake-options...: configures afresh in DIR and builds
+# the targets; a terminal sees the build's progress line.
+build_targets() {
+  local dir=$1 targets=$2
+  shift 2
   rm -rf "$dir"
-  cmake --no-warn-unused-cli -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELTA_BENCH=OFF \
+  logged "$dir.log" cmake --no-warn-unused-cli -S "$src" -B "$dir" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release -DZELTA_BENCH=OFF \
     "-DCMAKE_C_FLAGS=$prefix_map" "-DCMAKE_CXX_FLAGS=$prefix_map" \
-    -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_SHARED_LINKER_FLAGS_RELEASE=-s "$@" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_SHARED_LINKER_FLAGS_RELEASE=-s "$@"
+  if [ -t 1 ]; then
+    cmake --build "$dir" --target $targets -- -j2
+  else
+    logged "$dir.log" cmake --build "$dir" --target $targets -- -j2
+  fi
 }
 
 step "building the Windows files (i686-w64-mingw32)"
-configure "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/i686-w64-mingw32.cmake"
-cmake --build "$build/win32" --target Stats Ext_zelta zelta -- -j2 >/dev/null
+build_targets "$build/win32" "Stats Ext_zelta zelta" \
+  -DCMAKE_TOOLCHAIN_FILE="$src/cmake/i686-w64-mingw32.cmake"
 step "building zelta and libStats.so"
-configure "$build/native"
-cmake --build "$build/native" --target Stats zelta -- -j2 >/dev/null
+build_targets "$build/native" "Stats zelta"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/native/CMakeCache.txt")
 reported=$("$build/native/bin/zelta" --version)
