@@ -8,7 +8,6 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   imagemagick
-  nsis dpkg-dev lintian zip unzip  # scripts/package.sh and its tests
 )
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -20,6 +19,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
 fi
+
+# The release (scripts/package.sh) and its tests: makensis, dpkg-shlibdeps, lintian, zip.
+packages+=(nsis dpkg-dev lintian zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -19,7 +19,14 @@ while [ $# -gt 0 ]; do
     *) echo "usage: package.sh [--out DIR] [--build DIR]" >&2; exit 2 ;;
   esac
 done
-bash "$src/scripts/install-deps.sh"
+# As root, whatever is missing is installed; otherwise the tools must be there.
+if [ "$(id -u)" -eq 0 ]; then
+  bash "$src/scripts/install-deps.sh"
+fi
+for tool in cmake ninja i686-w64-mingw32-g++-posix makensis dpkg-deb dpkg-shlibdeps zip git; do
+  command -v "$tool" >/dev/null ||
+    { echo "package: $tool is missing: run scripts/install-deps.sh as root" >&2; exit 1; }
+done
 mkdir -p "$out" "$build"
 out=$(cd "$out" && pwd)
 build=$(cd "$build" && pwd)
