@@ -72,7 +72,8 @@ constexpr const char* kScoreHelp =
     "  --dir DIR      the host's folder (default: the current one). The plug-in runs there:\n"
     "                 it reads Plugins/zelta.dom, Plugins/QOLEB.ini and cabrillo.ini, and\n"
     "                 writes CALL-ubn.txt (refused QSOs) and CALL.cbr there\n"
-    "  --plugin PATH  the plug-in to load (default: the one beside this program)\n"
+    "  --plugin PATH  the plug-in to load (default: the one beside this program, else\n"
+    "                 ../lib/zelta/ from it, where the package installs it)\n"
     "  --raw          print the summary's bytes as the plug-in returns them (Windows-1251)\n"
     "                 instead of UTF-8\n"
     "  --batch        answer the plug-in's windows without a person: message boxes are\n"
@@ -411,6 +412,13 @@ int OpenHost(const Options& options, StatsPlugin& plugin, bool enterHostFolder =
     const std::string self = ExecutablePath();
     if (self.empty()) return Failure("cannot find where zelta lies: pass --plugin PATH");
     pluginPath = fs::path(self).parent_path() / PluginFileName();
+    // Installed as a package: <prefix>/bin/zelta and <prefix>/lib/zelta/libStats.so.
+    const fs::path installed =
+        fs::path(self).parent_path() / ".." / "lib" / "zelta" / PluginFileName();
+    std::error_code ignored;
+    if (!fs::exists(pluginPath, ignored) && fs::is_regular_file(installed, ignored)) {
+      pluginPath = installed.lexically_normal();
+    }
   }
   std::error_code ec;
   if (!fs::is_regular_file(pluginPath, ec)) {

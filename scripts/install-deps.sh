@@ -30,6 +30,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   need_update=1
 fi
 
+# The release (scripts/package.sh) and its tests: makensis, dpkg-shlibdeps, lintian, zip.
+packages+=(nsis dpkg-dev lintian zip unzip)
+
 missing=()
 for p in "${packages[@]}"; do
   arch_p="$p"

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Debian package: its control data and files (and lintian's verdict, where
+# lintian is installed), `zelta demo` from the unpacked files, and, as root, an
+# install and a removal with dpkg in a scratch root.
+#   deb_test.sh SOURCE_DIR DIST WORK
+set -uo pipefail
+source_dir=$1
+dist=$2
+work=$3
+source "$(dirname "$0")/checks.sh"
+
+deb=$(ls "$dist"/zelta_*_amd64.deb) || exit 1
+version=${deb##*/zelta_}
+version=${version%_amd64.deb}
+rm -rf "$work"
+mkdir -p "$work"
+
+dpkg-deb --field "$deb" Package Version Architecture Depends >"$work/fields" || fail "dpkg-deb --field"
+has "$work/fields" "Version: $version"
+has "$work/fields" "libc6"
+if command -v lintian >/dev/null; then
+  lintian --allow-root --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
+    { fail "lintian"; cat "$work/lintian" >&2; }
+fi
+
+# zelta in the unpacked tree finds the plug-in where the package puts it.
+dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
+present "$work/root/usr/share/man/man1/zelta.1.gz" "$work/root/usr/share/doc/zelta/guide.ru.txt"
+"$work/root/usr/bin/zelta" --version >"$work/version" || fail "zelta --version"
+has "$work/version" "zelta $version"
+(cd "$work" && root/usr/bin/zelta demo >demo.out 2>demo.err) || fail "zelta demo"
+same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/host/testdata/sample.cbr" "demo Cabrillo log"
+same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/host/testdata/sample-ubn.txt" "demo check file"
+
+# A real install and removal, into a scratch root (the libraries zelta needs are
+# the machine's, hence --force-depends).
+if [ "$(id -u)" -eq 0 ]; then
+  scratch=$work/scratch
+  mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates"
+  touch "$scratch/var/lib/dpkg/status"
+  dpkg --root="$scratch" --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 ||
+    { fail "dpkg -i"; cat "$work/dpkg.log" >&2; }
+  (cd "$work" && scratch/usr/bin/zelta exchange 017 >exchange.out 2>&1) || fail "installed zelta"
+  has "$work/exchange.out" "acceptable exchange (1)"
+  dpkg --root="$scratch" -r zelta >>"$work/dpkg.log" 2>&1 || { fail "dpkg -r"; cat "$work/dpkg.log" >&2; }
+  left=$(find "$scratch/usr" -type f 2>/dev/null)
+  [ -z "$left" ] || fail "left after dpkg -r: $left"
+fi
+
+finish "Debian package"
