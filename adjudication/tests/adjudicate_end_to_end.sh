@@ -42,8 +42,13 @@ logs=$(ls contest/logs | wc -l)
 expect_exit 0 adjudicate "${run[@]}" adjudicate contest/logs --dir contest \
   --rules contest/rules.ini --json verdicts.json --out results
 has adjudicate.out "busted-exchange"
-[ "$(($(wc -l <adjudicate.out) - 1))" = "$logs" ] || fail "the table does not list $logs logs"
+[ "$(($(sed "/^$/q" adjudicate.out | grep -c .) - 1))" = "$logs" ] || fail "the table does not list $logs logs"
 cmp -s verdicts.json results/verdicts.json || fail "--out DIR/verdicts.json differs from --json"
+[ -s results/index.html ] && [ -s results/results.csv ] || fail "--out wrote no results page or CSV"
+[ "$(ls results/reports | wc -l)" = "$logs" ] || fail "--out did not write one report per log"
+expect_exit 2 bad-lang "${run[@]}" adjudicate contest/logs --out results --lang de
+expect_exit 0 organiser-demo "${run[@]}" demo --organiser
+has organiser-demo.out "zelta-contest/results/index.html"
 # Per verdict, the JSON's count and the truth's differ by at most 1% of the QSOs.
 tr -d '\r' <verdicts.json | grep -o '"verdict": "[a-z-]*"' | cut -d'"' -f4 | sort | uniq -c >checked.txt
 tail -n +2 contest/truth.csv | cut -d, -f4 | sort | uniq -c >truth.txt
