@@ -759,8 +759,8 @@ int OrganiserDemo(const Options& options) {
   if (options.raw) return UsageError("demo --organiser takes no --raw");
   const fs::path folder = "zelta-contest";
   adjudication::SimulationOptions simulation;
-  simulation.stations = 12;
-  simulation.qsosPerStation = 60;
+  simulation.stations = 30;
+  simulation.qsosPerStation = 100;
   std::string error;
   const adjudication::SimulatedContest simulated = adjudication::Simulate(simulation);
   if (!adjudication::WriteSimulation(simulated, folder.string(), error)) return Failure(error);
