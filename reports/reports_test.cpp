@@ -77,13 +77,12 @@ TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
   EXPECT_EQ(compared, 5) << "four reports and the CSV";
 }
 
+// The CSV's numbers are pinned by its golden file; the page and the English wording here.
 TEST(WriteReports, EveryNumberAgreesWithTheContest) {
   const adjudication::Contest contest = reports::fixture::SmallContest();
   const auto& words = reports::detail::WordingFor(Language::kEnglish);
   const auto names = reports::ReportFileNames(contest);
   const std::string page = reports::ResultsPage(contest, Language::kEnglish, names);
-  const std::vector<std::string> rows = Split(reports::ResultsCsv(contest, Language::kEnglish), "\r\n");
-  ASSERT_EQ(rows.size(), contest.logs.size() + 2) << "header, a row per log, final line end";
   long long inPeriod = 0;
   std::array<int, adjudication::kVerdictCount> allVerdicts{};
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
@@ -100,16 +99,6 @@ TEST(WriteReports, EveryNumberAgreesWithTheContest) {
     std::snprintf(kept, sizeof kept, "%.1f", 100.0 * log.checked.score / log.claimed.score);
     const std::vector<int> scores = {log.checked.qsos, log.checked.points, log.checked.multipliers,
                                      log.claimed.score, log.checked.score};
-
-    // The CSV row, category aside.
-    std::string expected = log.call;
-    for (int value : scores) expected += "," + std::to_string(value);
-    expected += std::string(",") + kept + "," + std::to_string(log.clockOffsetMinutes);
-    for (int count : counts) expected += "," + std::to_string(count);
-    const auto row = std::find_if(rows.begin() + 1, rows.end(),
-                                  [&](const std::string& r) { return r.rfind(log.call + ",", 0) == 0; });
-    ASSERT_NE(row, rows.end()) << log.call;
-    EXPECT_EQ(log.call + row->substr(row->find(',', log.call.size() + 1)), expected);
 
     // The page: the table row and both bars of the score chart.
     std::string cells = "<a href=\"reports/" + names[i] + "\">" + log.call + "</a></td>";
