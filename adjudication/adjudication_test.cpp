@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -163,9 +164,10 @@ class SimulatedContestTest : public ::testing::Test {
 
   static Outcome Run(const SimulationOptions& options) {
     const SimulatedContest simulated = Simulate(options);
+    // A random name: builds testing at the same time on one machine never share it.
     const fs::path dir = fs::temp_directory_path() /
                          ("zelta-simulated-" + std::to_string(options.seed) + "-" +
-                          std::to_string(options.faults));
+                          std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     std::string error;
     EXPECT_TRUE(WriteSimulation(simulated, dir.string(), error)) << error;
