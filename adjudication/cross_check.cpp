@@ -9,6 +9,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "text/ascii_text.h"
+
 namespace adjudication {
 namespace {
 
@@ -45,15 +47,10 @@ struct Link {
   std::uint32_t qso = 0;
 };
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Numbers are the same when they are the same number ("017" and "17") or, when
 // either is not a number, the same text.
 bool SameNumber(std::string_view a, std::string_view b) {
-  if (AllDigits(a) && AllDigits(b)) {
+  if (text::AllDigits(a) && text::AllDigits(b)) {
     a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
     b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
   }

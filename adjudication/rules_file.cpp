@@ -1,27 +1,17 @@
 #include "adjudication/rules_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <set>
 
 #include "adjudication/cross_check.h"
+#include "text/ascii_text.h"
 
 namespace adjudication {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const char* blanks = " \t\v\f";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+using text::AsciiLower;
+using text::TrimBlanks;
 
 bool ParseInt(std::string_view text, int low, int high, int& value) {
   int parsed = 0;
@@ -68,7 +58,7 @@ Rules ParseRules(std::string_view text, const std::string& name) {
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = Trim(text.substr(pos, end - pos));
+    const std::string_view line = TrimBlanks(text.substr(pos, end - pos));
     ++lineNumber;
     pos = end;
     if (pos < text.size()) pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
@@ -78,7 +68,7 @@ Rules ParseRules(std::string_view text, const std::string& name) {
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       if (line.back() != ']') fail("a section header must end with ']'");
-      section = Lower(Trim(line.substr(1, line.size() - 2)));
+      section = AsciiLower(TrimBlanks(line.substr(1, line.size() - 2)));
       inSection = true;
       continue;
     }
@@ -86,10 +76,10 @@ Rules ParseRules(std::string_view text, const std::string& name) {
     if (equals == std::string_view::npos) fail("'" + std::string(line) + "' is not 'Key=value'");
     if (!inSection) fail("a key before any section (the rules belong under [Rules])");
     if (section != "rules") continue;
-    const std::string key = Lower(Trim(line.substr(0, equals)));
-    const std::string_view value = Trim(line.substr(equals + 1));
-    if (!seen.insert(key).second) fail("the key " + std::string(Trim(line.substr(0, equals))) +
-                                       " is given twice");
+    const std::string_view keyAsGiven = TrimBlanks(line.substr(0, equals));
+    const std::string key = AsciiLower(keyAsGiven);
+    const std::string_view value = TrimBlanks(line.substr(equals + 1));
+    if (!seen.insert(key).second) fail("the key " + std::string(keyAsGiven) + " is given twice");
     const std::string quoted = "'" + std::string(value) + "'";
     if (key == "start" || key == "end") {
       platform::CalendarTime time;
@@ -109,7 +99,7 @@ Rules ParseRules(std::string_view text, const std::string& name) {
       if (value != "0" && value != "1") fail(quoted + " is not 1 (uniques count) or 0");
       rules.uniquesCount = value == "1";
     } else {
-      fail("unknown key '" + std::string(Trim(line.substr(0, equals))) +
+      fail("unknown key '" + std::string(keyAsGiven) +
            "' (known: Start, End, ToleranceMinutes, NonEntrantMinLogs, UniquesCount)");
     }
     if (rules.start && rules.end && SecondsOf(*rules.end) <= SecondsOf(*rules.start)) {

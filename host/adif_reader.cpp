@@ -47,7 +47,6 @@ struct Record {
   int conflict = kFieldCount;                           // a field given twice, differently
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
@@ -94,13 +93,6 @@ std::size_t FindTag(std::string_view bytes, std::string_view tag, std::size_t fr
     if (EqualsIgnoringCase(bytes.substr(pos, tag.size()), tag)) return pos;
   }
   return std::string_view::npos;
-}
-
-bool AllDigits(std::string_view text) {
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
 }
 
 struct Problem {
@@ -165,7 +157,7 @@ class AdifReader {
     // Only messages need these; most fields never have one.
     auto shownName = [&] { return ShownText(AsciiUpper(name)); };
     // A tag without a length carries no data.
-    if (!AllDigits(lengthText) || lengthText.size() > 9) {
+    if ((!lengthText.empty() && !AllDigits(lengthText)) || lengthText.size() > 9) {
       return Damage(open, "field " + shownName() + ": the length '" + ShownText(lengthText) +
                               "' is not a number");
     }

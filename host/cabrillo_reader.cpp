@@ -23,14 +23,6 @@ std::vector<std::string_view> SplitOnBlanks(std::string_view text) {
   return tokens;
 }
 
-bool AllDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 // Letters, digits and '/', with at least one letter and one digit.
 bool LooksLikeCall(std::string_view text) {
   bool letter = false, digit = false;

@@ -53,6 +53,7 @@ TEST(ReadCabrilloLog, ReadsEveryLayoutWithExchangesOfEqualLength) {
       {"Q1ABC 599 001 Q2XYZ 599 017", "599|001", "Q2XYZ", "599|017"},
       {"Q1ABC FN31 Q2XYZ FN42", "|", "Q2XYZ", "|"},                          // VHF grid
       {"Q1ABC 599 CT Q2XYZ 599 OH 1", "599|CT", "Q2XYZ", "599|OH"},          // conventional columns
+      {"Q1ABC 599 001 RAEM 599 017 12345", "599|001", "RAEM", "599|017"},    // whatever they hold
       {"Q1ABC 599 001 CT Q2XYZ 599 017 OH", "599|001", "Q2XYZ", "599|017"},  // RTTY with a state
       {"Q1ABC 599 CT 001 Q2XYZ 579 OH 017 0", "599|001", "Q2XYZ", "579|017"},
       {"Q1ABC 1 A 72 CT Q2XYZ 2 B 68 OH", "|1", "Q2XYZ", "|2"},              // Sweepstakes

@@ -1,18 +1,13 @@
-// The few OS services the stand-in host needs beyond the platform layer: where
-// the program lies, how the terminal takes the output, and answering the
-// plug-in's windows when nobody is there to answer them.
+// The few OS services the stand-in host needs beyond the platform layer: how the
+// terminal takes the output, and answering the plug-in's windows when nobody is
+// there to answer them.
 //
-// Every implementation must provide all five functions.
+// Every implementation must provide all four functions.
 #pragma once
 
 #include <string>
 
 namespace zelta {
-
-// ExecutablePath()
-// The full path of the running program, or an empty text when the system does
-// not tell.
-std::string ExecutablePath();
 
 // PluginFileName()
 // The plug-in's file name on this system: "libStats.so" or "Stats.dll".

@@ -2,18 +2,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <climits>
-
 #include "host/host_system.h"
 
 namespace zelta {
-
-std::string ExecutablePath() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return std::string();
-  return std::string(path, static_cast<std::size_t>(length));
-}
 
 const char* PluginFileName() { return "libStats.so"; }
 

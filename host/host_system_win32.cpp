@@ -68,13 +68,6 @@ BOOL CALLBACK AnswerWindow(HWND window, LPARAM) {
 
 }  // namespace
 
-std::string ExecutablePath() {
-  char path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return std::string();
-  return std::string(path, length);
-}
-
 const char* PluginFileName() { return "Stats.dll"; }
 
 void PrepareStandardOutput() {

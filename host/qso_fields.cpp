@@ -45,14 +45,6 @@ constexpr std::array<Designator, 8> kDesignators = {{
     {"432", "70cm"}, {"902", "33cm"}, {"1.2G", "23cm"}, {"2.3G", "13cm"},
 }};
 
-bool AllDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 int Number(std::string_view digits) {
   int value = 0;
   for (char c : digits) value = value * 10 + (c - '0');
@@ -190,33 +182,6 @@ bool ParseCabrilloDate(std::string_view text, platform::CalendarTime& time) {
 bool ParseCabrilloTime(std::string_view text, platform::CalendarTime& time) {
   if (text.size() != 4 || !AllDigits(text)) return false;
   return SetTime(Number(text.substr(0, 2)), Number(text.substr(2, 2)), 0, time);
-}
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return std::string_view();
-  const std::size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
 }
 
 }  // namespace zelta

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/ascii_text.h"
+
 #include "platform/ole_calendar.h"
 
 namespace zelta {
@@ -67,15 +69,11 @@ bool ParseAdifTime(std::string_view text, platform::CalendarTime& time);
 bool ParseCabrilloDate(std::string_view text, platform::CalendarTime& time);
 bool ParseCabrilloTime(std::string_view text, platform::CalendarTime& time);
 
-// AsciiUpper()
-std::string AsciiUpper(std::string_view text);
-
-// EqualsIgnoringCase()
-// Whether two texts are equal when ASCII letters are compared without case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
-// TrimBlanks()
-// `text` without blanks, tabs, CR and LF at either end.
-std::string_view TrimBlanks(std::string_view text);
+// The shared text rules, as the readers use them.
+using text::AllDigits;
+using text::AsciiUpper;
+using text::EqualsIgnoringCase;
+using text::IsBlank;
+using text::TrimBlanks;
 
 }  // namespace zelta

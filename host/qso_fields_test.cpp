@@ -1,5 +1,8 @@
 #include "host/qso_fields.h"
 
+#include <array>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "host/text_encoding.h"
@@ -32,52 +35,29 @@ TEST(DecimalToScaledInteger, ConvertsMegahertzToHertzExactly) {
   }
 }
 
-TEST(BandNames, FollowTheHostsNamesFromFrequencyAndAdifBand) {
-  EXPECT_EQ(BandForFrequency(1800000u), "160");
-  EXPECT_EQ(BandForFrequency(3550000u), "80");
-  EXPECT_EQ(BandForFrequency(7300000u), "40");  // upper edge included
-  EXPECT_EQ(BandForFrequency(14025000u), "20");
-  EXPECT_EQ(BandForFrequency(21070000u), "15");
-  EXPECT_EQ(BandForFrequency(29700000u), "10");
-  EXPECT_EQ(BandForFrequency(432100000u), "70cm");
-  EXPECT_FALSE(BandForFrequency(13999999u));  // just below 20 m
-  EXPECT_FALSE(BandForFrequency(0u));
-  // ADIF BAND values in any case.
-  EXPECT_EQ(BandForAdifBand("20m"), "20");
-  EXPECT_EQ(BandForAdifBand("160M"), "160");
-  EXPECT_EQ(BandForAdifBand("70CM"), "70cm");
-  EXPECT_FALSE(BandForAdifBand("20"));
-  EXPECT_FALSE(BandForAdifBand("11m"));
+TEST(BandAndModeNames, FollowTheHostsNames) {
+  const std::pair<std::uint32_t, const char*> byFrequency[] = {
+      {1800000u, "160"}, {7300000u, "40"},  {14025000u, "20"},  // upper edge included
+      {29700000u, "10"}, {432100000u, "70cm"}, {13999999u, ""}, {0u, ""}};
+  for (const auto& [hz, band] : byFrequency) EXPECT_EQ(BandForFrequency(hz).value_or(""), band) << hz;
+  // ADIF BAND values in any case; Cabrillo designators from 50 MHz up.
+  const std::pair<const char*, const char*> byName[] = {
+      {"20m", "20"}, {"160M", "160"}, {"70CM", "70cm"}, {"20", ""}, {"11m", ""}};
+  for (const auto& [adif, band] : byName) EXPECT_EQ(BandForAdifBand(adif).value_or(""), band) << adif;
+  EXPECT_EQ(BandForCabrilloDesignator("1.2g").value_or(""), "23cm");
+  EXPECT_FALSE(BandForCabrilloDesignator("14025"));
   EXPECT_EQ(BandLowerEdgeHz("40"), 7000000u);
   EXPECT_EQ(BandLowerEdgeHz("40m"), 0u);
-  // Cabrillo designators from 50 MHz up.
-  EXPECT_EQ(BandForCabrilloDesignator("144"), "2");
-  EXPECT_EQ(BandForCabrilloDesignator("1.2g"), "23cm");
-  EXPECT_FALSE(BandForCabrilloDesignator("14025"));
-}
 
-TEST(ModeNames, MapLogModesToTheContestModes) {
-  EXPECT_EQ(ModeForAdif("CW", ""), "CW");
-  EXPECT_EQ(ModeForAdif("cw", "PCW"), "CW");
-  EXPECT_EQ(ModeForAdif("SSB", ""), "SSB");
-  EXPECT_EQ(ModeForAdif("SSB", "USB"), "SSB");
-  EXPECT_EQ(ModeForAdif("ssb", "lsb"), "SSB");
-  EXPECT_EQ(ModeForAdif("USB", ""), "SSB");  // older files name the sideband as mode
-  EXPECT_EQ(ModeForAdif("PSK", "PSK63"), "BPSK63");
-  EXPECT_EQ(ModeForAdif("psk", "bpsk63"), "BPSK63");
-  EXPECT_EQ(ModeForAdif("PSK63", ""), "BPSK63");
-  // Anything else keeps the log's own name, so that the plug-in refuses it.
-  EXPECT_EQ(ModeForAdif("PSK", "PSK31"), "PSK31");
-  EXPECT_EQ(ModeForAdif("PSK", "QPSK63"), "QPSK63");
-  EXPECT_EQ(ModeForAdif("PSK", ""), "PSK");
-  EXPECT_EQ(ModeForAdif("RTTY", ""), "RTTY");
-  EXPECT_EQ(ModeForAdif("MFSK", "FT4"), "FT4");
-
-  EXPECT_EQ(ModeForCabrillo("CW"), "CW");
-  EXPECT_EQ(ModeForCabrillo("PH"), "SSB");
-  EXPECT_EQ(ModeForCabrillo("pm"), "BPSK63");
-  EXPECT_EQ(ModeForCabrillo("RY"), "RTTY");
-  EXPECT_EQ(ModeForCabrillo("DG"), "DG");
+  // Anything not a contest mode keeps the log's own name, so that the plug-in refuses it.
+  const std::array<const char*, 3> modes[] = {
+      {"cw", "PCW", "CW"},       {"ssb", "lsb", "SSB"},      {"USB", "", "SSB"},
+      {"psk", "bpsk63", "BPSK63"}, {"PSK63", "", "BPSK63"},  {"PSK", "PSK31", "PSK31"},
+      {"PSK", "QPSK63", "QPSK63"}, {"PSK", "", "PSK"},       {"MFSK", "FT4", "FT4"},  {"PSK", "PSK63", "BPSK63"}};
+  for (const auto& [mode, submode, host] : modes) EXPECT_EQ(ModeForAdif(mode, submode), host) << mode;
+  const std::pair<const char*, const char*> cabrillo[] = {
+      {"CW", "CW"}, {"PH", "SSB"}, {"pm", "BPSK63"}, {"RY", "RTTY"}, {"DG", "DG"}};
+  for (const auto& [code, host] : cabrillo) EXPECT_EQ(ModeForCabrillo(code), host) << code;
 }
 
 TEST(SerialText, GivesAtLeastThreeDigits) {
@@ -94,31 +74,18 @@ TEST(SerialText, GivesAtLeastThreeDigits) {
 
 TEST(LogDates, AcceptOnlyRealDatesAndTimes) {
   platform::CalendarTime t;
-  ASSERT_TRUE(ParseAdifDate("20261206", t));
-  ASSERT_TRUE(ParseAdifTime("0905", t));
-  EXPECT_EQ(t.year, 2026);
-  EXPECT_EQ(t.month, 12);
-  EXPECT_EQ(t.day, 6);
-  EXPECT_EQ(t.hour, 9);
-  EXPECT_EQ(t.minute, 5);
-  EXPECT_EQ(t.second, 0);
-  ASSERT_TRUE(ParseAdifTime("134559", t));
-  EXPECT_EQ(t.second, 59);
-  EXPECT_TRUE(ParseAdifDate("20240229", t));   // leap year
-  EXPECT_FALSE(ParseAdifDate("20230229", t));  // not a leap year
-  EXPECT_FALSE(ParseAdifDate("21000229", t));  // centuries are not, unless by 400
-  EXPECT_FALSE(ParseAdifDate("20261301", t));
-  EXPECT_FALSE(ParseAdifDate("2026126", t));
-  EXPECT_FALSE(ParseAdifDate("2026-12-06", t));
-  EXPECT_FALSE(ParseAdifTime("2400", t));
-  EXPECT_FALSE(ParseAdifTime("1260", t));
-  EXPECT_FALSE(ParseAdifTime("123", t));
-  EXPECT_FALSE(ParseAdifTime("12:30", t));
-
-  ASSERT_TRUE(ParseCabrilloDate("2011-04-14", t));
-  ASSERT_TRUE(ParseCabrilloTime("1935", t));
-  EXPECT_EQ(t.year, 2011);
-  EXPECT_EQ(t.hour, 19);
+  ASSERT_TRUE(ParseAdifDate("20261206", t) && ParseAdifTime("134559", t));
+  EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
+            std::vector<int>({2026, 12, 6, 13, 45, 59}));
+  ASSERT_TRUE(ParseCabrilloDate("2011-04-14", t) && ParseCabrilloTime("1935", t));
+  EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
+            std::vector<int>({2011, 4, 14, 19, 35, 0}));
+  // 2100 is no leap year: centuries are not, unless by 400.
+  for (const char* date : {"20240229", "20000229"}) EXPECT_TRUE(ParseAdifDate(date, t)) << date;
+  for (const char* date : {"20230229", "21000229", "20261301", "2026126", "2026-12-06"}) {
+    EXPECT_FALSE(ParseAdifDate(date, t)) << date;
+  }
+  for (const char* time : {"2400", "1260", "123", "12:30"}) EXPECT_FALSE(ParseAdifTime(time, t)) << time;
   EXPECT_FALSE(ParseCabrilloDate("20110414", t));
   EXPECT_FALSE(ParseCabrilloDate("2011-04-31", t));
   EXPECT_FALSE(ParseCabrilloTime("193500", t));

@@ -27,6 +27,8 @@
 #include "host/qso_fields.h"
 #include "host/qso_handover.h"
 #include "host/text_encoding.h"
+#include "platform/shared_library.h"
+#include "text/ascii_text.h"
 
 #ifndef ZELTA_VERSION
 #define ZELTA_VERSION "0"
@@ -382,23 +384,12 @@ platform::CalendarTime NowUtc() {
 }
 
 // The file names the plug-in gives its check file and its Cabrillo log.
-std::string SafeFileName(const std::string& call) {
-  std::string name = call;
-  for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':') c = '_';
-  }
-  return name;
+std::string CheckFileName(const std::string& ownCall) {
+  return text::CallFileStem(ownCall) + "-ubn.txt";
 }
 
-std::string CheckFileName(const std::string& ownCall) { return SafeFileName(ownCall) + "-ubn.txt"; }
-
 std::string CabrilloFileName(const std::string& ownCall) {
-  std::string stem = SafeFileName(ownCall);
-  const char* blanks = " \t\r\n\v\f";
-  const std::size_t first = stem.find_first_not_of(blanks);
-  stem = first == std::string::npos
-             ? std::string()
-             : stem.substr(first, stem.find_last_not_of(blanks) - first + 1);
+  const std::string stem(text::TrimBlanks(text::CallFileStem(ownCall)));
   return (stem.empty() ? std::string("QOLEB") : stem) + ".cbr";
 }
 
@@ -409,7 +400,7 @@ int OpenHost(const Options& options, StatsPlugin& plugin, bool enterHostFolder =
   if (const auto given = options.Value("--plugin")) {
     pluginPath = fs::absolute(fs::path(*given));
   } else {
-    const std::string self = ExecutablePath();
+    const std::string self = platform::ExecutablePath();
     if (self.empty()) return Failure("cannot find where zelta lies: pass --plugin PATH");
     pluginPath = fs::path(self).parent_path() / PluginFileName();
     // Installed as a package: <prefix>/bin/zelta and <prefix>/lib/zelta/libStats.so.

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "text/ascii_text.h"
+
 namespace reports::detail {
 namespace {
 
@@ -198,12 +200,7 @@ std::string PadLeft(std::string text, std::size_t width) {
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const char c = text[i];
-    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != prefix[i]) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() && text::EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string CategoryOf(const CheckedLog& log) {

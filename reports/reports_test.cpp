@@ -8,13 +8,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <random>
-#include <sstream>
 
 #include "reports/report_fixture.h"
 #include "reports/report_parts.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -22,27 +20,8 @@ namespace fs = std::filesystem;
 using adjudication::Verdict;
 using reports::Language;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// A new empty folder under the temporary folder, removed with the object; the name is
-// random, so that builds testing at the same time on one machine never share it.
-struct ScratchDir {
-  explicit ScratchDir(const std::string& name)
-      : path(fs::temp_directory_path() /
-             ("zelta_reports_" + name + "_" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(path);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  fs::path path;
-};
+using testing_support::ReadFileBytes;
+using testing_support::ScopedWorkDir;
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
@@ -63,27 +42,27 @@ std::string Literal(const std::string& text) {
 TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
   // The goldens were read through before they were pinned: a change in them is a change
   // in what every entrant receives. The English wording is covered by the test below.
-  const ScratchDir dir("golden");
+  const fs::path golden = fs::absolute("golden");
+  const ScopedWorkDir dir;
   std::string error;
-  ASSERT_TRUE(reports::WriteReports(reports::fixture::SmallContest(), dir.path.string(),
+  ASSERT_TRUE(reports::WriteReports(reports::fixture::SmallContest(), dir.Path().string(),
                                     Language::kRussian, error)) << error;
   int compared = 0;
-  for (const auto& entry : fs::recursive_directory_iterator("golden")) {
+  for (const auto& entry : fs::recursive_directory_iterator(golden)) {
     if (!entry.is_regular_file()) continue;
-    const fs::path relative = fs::relative(entry.path(), "golden");
-    EXPECT_EQ(ReadFile(dir.path / relative), ReadFile(entry.path())) << relative.string();
+    const fs::path relative = fs::relative(entry.path(), golden);
+    EXPECT_EQ(ReadFileBytes(dir.Path() / relative), ReadFileBytes(entry.path())) << relative.string();
     ++compared;
   }
   EXPECT_EQ(compared, 5) << "four reports and the CSV";
 }
 
+// The CSV's numbers are pinned by its golden file; the page and the English wording here.
 TEST(WriteReports, EveryNumberAgreesWithTheContest) {
   const adjudication::Contest contest = reports::fixture::SmallContest();
   const auto& words = reports::detail::WordingFor(Language::kEnglish);
   const auto names = reports::ReportFileNames(contest);
   const std::string page = reports::ResultsPage(contest, Language::kEnglish, names);
-  const std::vector<std::string> rows = Split(reports::ResultsCsv(contest, Language::kEnglish), "\r\n");
-  ASSERT_EQ(rows.size(), contest.logs.size() + 2) << "header, a row per log, final line end";
   long long inPeriod = 0;
   std::array<int, adjudication::kVerdictCount> allVerdicts{};
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
@@ -100,16 +79,6 @@ TEST(WriteReports, EveryNumberAgreesWithTheContest) {
     std::snprintf(kept, sizeof kept, "%.1f", 100.0 * log.checked.score / log.claimed.score);
     const std::vector<int> scores = {log.checked.qsos, log.checked.points, log.checked.multipliers,
                                      log.claimed.score, log.checked.score};
-
-    // The CSV row, category aside.
-    std::string expected = log.call;
-    for (int value : scores) expected += "," + std::to_string(value);
-    expected += std::string(",") + kept + "," + std::to_string(log.clockOffsetMinutes);
-    for (int count : counts) expected += "," + std::to_string(count);
-    const auto row = std::find_if(rows.begin() + 1, rows.end(),
-                                  [&](const std::string& r) { return r.rfind(log.call + ",", 0) == 0; });
-    ASSERT_NE(row, rows.end()) << log.call;
-    EXPECT_EQ(log.call + row->substr(row->find(',', log.call.size() + 1)), expected);
 
     // The page: the table row and both bars of the score chart.
     std::string cells = "<a href=\"reports/" + names[i] + "\">" + log.call + "</a></td>";
@@ -149,8 +118,8 @@ TEST(WriteReports, EveryNumberAgreesWithTheContest) {
 }
 
 TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
-  const ScratchDir scratch("hostile");
-  const fs::path& root = scratch.path;
+  const ScopedWorkDir scratch;
+  const fs::path& root = scratch.Path();
   const fs::path dir = root / "out" / "deep";
   std::string error;
   ASSERT_TRUE(reports::WriteReports(reports::fixture::HostileContest(), dir.string(),
@@ -165,7 +134,7 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
                                                "reports/Q1ABC.txt", "reports/_Nul.txt",
                                                "reports/q1abc-2.txt", "results.csv"}));
 
-  const std::string page = ReadFile(dir / "index.html");
+  const std::string page = ReadFileBytes(dir / "index.html");
   for (const char* markup : {"<script", "<img", "<i>", "\x1b", "\x01"}) {
     EXPECT_EQ(page.find(markup), std::string::npos) << markup;
   }
@@ -174,10 +143,10 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
   EXPECT_NE(page.find("Привет"), std::string::npos) << "Windows-1251 text read as such";
 
   // Reports and CSV: valid UTF-8 without control bytes, a log's line break never makes a line.
-  const std::string csv = ReadFile(dir / "results.csv");
+  const std::string csv = ReadFileBytes(dir / "results.csv");
   EXPECT_NE(csv.find(",\"'=HYPERLINK(\"\"http://x\"\")\","), std::string::npos) << csv;
   for (const fs::path& file : {dir / "results.csv", dir / "reports/.._.._etc_x.txt", dir / "reports/.._a.txt"}) {
-    for (const std::string& line : Split(ReadFile(file), "\r\n")) {
+    for (const std::string& line : Split(ReadFileBytes(file), "\r\n")) {
       EXPECT_EQ(reports::detail::CleanText(line), line) << file.string();
       EXPECT_NE(line.rfind("QSO: forged", 0), 0u) << file.string();
     }

@@ -8,23 +8,17 @@
 
 #include "reports/report_parts.h"
 #include "reports/reports.h"
+#include "text/ascii_text.h"
 
 namespace reports {
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 64;
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // Whether Windows takes `stem` (before its first '.') for a device: CON, PRN, AUX, NUL,
 // COM1 to COM9, LPT1 to LPT9, in any letter case; "NUL.txt" is no file there.
 bool IsDeviceName(const std::string& stem) {
-  const std::string base = LowerCase(stem.substr(0, stem.find('.')));
+  const std::string base = text::AsciiLower(stem.substr(0, stem.find('.')));
   if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
   return base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) &&
          base[3] >= '1' && base[3] <= '9';
@@ -48,7 +42,9 @@ std::vector<std::string> ReportFileNames(const adjudication::Contest& contest) {
   std::vector<std::string> names;
   std::set<std::string> taken;  // lower case
   for (const auto& log : contest.logs) {
-    std::string stem = log.call.substr(0, kMaxNameBytes);
+    // The check file's name of the call, made safer still: only letters, digits,
+    // '-', '_' and '.' are left.
+    std::string stem = text::CallFileStem(log.call.substr(0, kMaxNameBytes));
     for (char& c : stem) {
       const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
@@ -56,7 +52,7 @@ std::vector<std::string> ReportFileNames(const adjudication::Contest& contest) {
     }
     if (stem.empty() || IsDeviceName(stem)) stem.insert(0, "_");
     std::string name = stem + ".txt";
-    for (int n = 2; !taken.insert(LowerCase(name)).second; ++n) {
+    for (int n = 2; !taken.insert(text::AsciiLower(name)).second; ++n) {
       name = stem + "-" + std::to_string(n) + ".txt";
     }
     names.push_back(name);
