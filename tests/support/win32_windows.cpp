@@ -1,5 +1,6 @@
 #include "tests/support/win32_windows.h"
 
+#include <cstring>
 #include <fstream>
 
 namespace testing_support {
@@ -27,10 +28,12 @@ BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   char className[256] = {};
+  wchar_t caption[256] = {};
   GetClassNameA(window, className, sizeof className);
+  if (search.caption != nullptr) GetWindowTextW(window, caption, 256);
   if (owner == search.pid && IsWindowVisible(window) &&
       lstrcmpA(className, search.className) == 0 &&
-      (search.caption == nullptr || WindowTextW(window) == search.caption)) {
+      (search.caption == nullptr || lstrcmpW(caption, search.caption) == 0)) {
     search.found.push_back(window);
   }
   return TRUE;
@@ -59,13 +62,6 @@ std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
   text.resize(static_cast<std::size_t>(
       SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-  return text;
-}
-
-std::wstring WindowTextW(HWND window) {
-  std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return text;
 }
 
@@ -131,19 +127,14 @@ Capture CaptureWindow(HWND window, const std::filesystem::path& bmpFile) {
   fileHeader.bfType = 0x4D42;  // "BM"
   fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
   fileHeader.bfSize = fileHeader.bfOffBits + header.biSizeImage;
-  std::ofstream out(bmpFile, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  std::string row(rowSize, '\0');
+  std::string bytes(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
   for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const unsigned pixel = pixels[y * width + x];
-      row[x * 3] = static_cast<char>(pixel & 0xFF);
-      row[x * 3 + 1] = static_cast<char>((pixel >> 8) & 0xFF);
-      row[x * 3 + 2] = static_cast<char>((pixel >> 16) & 0xFF);
-    }
-    out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    std::string row(rowSize, '\0');
+    for (int x = 0; x < width; ++x) std::memcpy(&row[x * 3], &pixels[y * width + x], 3);
+    bytes += row;
   }
+  std::ofstream(bmpFile, std::ios::binary | std::ios::trunc) << bytes;
 
   capture.clientWidth = client.right;
   capture.clientHeight = client.bottom;

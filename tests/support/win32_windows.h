@@ -29,7 +29,6 @@ HWND WaitForWindow(DWORD pid, const char* className, const wchar_t* caption = nu
 
 // A window's text, by message, so that it works across threads and processes.
 std::string WindowText(HWND window);
-std::wstring WindowTextW(HWND window);
 std::string ControlText(HWND dialog, int id);
 
 // Under Xvfb no window manager draws frames: Wine is told to draw those of the
