@@ -1,7 +1,7 @@
 #include "platform/ole_calendar.h"
 
-#include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -19,59 +19,52 @@ CalendarTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return t;
 }
 
-void ExpectTime(double days, const CalendarTime& expected) {
-  CalendarTime t;
-  ASSERT_TRUE(OleDateToCalendar(days, t)) << days;
-  EXPECT_EQ(t.year, expected.year) << days;
-  EXPECT_EQ(t.month, expected.month) << days;
-  EXPECT_EQ(t.day, expected.day) << days;
-  EXPECT_EQ(t.hour, expected.hour) << days;
-  EXPECT_EQ(t.minute, expected.minute) << days;
-  EXPECT_EQ(t.second, expected.second) << days;
+std::tuple<int, int, int, int, int, int> Fields(const CalendarTime& t) {
+  return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
-TEST(OleDateToCalendar, KnownDates) {
-  // The epoch, and a day with a known serial number.
-  ExpectTime(0.0, At(1899, 12, 30));
-  ExpectTime(2.0, At(1900, 1, 1));
-  ExpectTime(46362.0, At(2026, 12, 6));
-  ExpectTime(46362.0 + 13.75 / 24.0, At(2026, 12, 6, 13, 45));
-  // Leap days.
-  ExpectTime(CalendarToOleDate(At(2024, 2, 29, 23, 59, 59)), At(2024, 2, 29, 23, 59, 59));
-  ExpectTime(CalendarToOleDate(At(2000, 2, 29)), At(2000, 2, 29));
-}
-
-TEST(OleDateToCalendar, BeforeTheEpochTheTimeCountsForward) {
-  // -1.25 is the day before the epoch at 06:00, not 18:00.
-  ExpectTime(-1.25, At(1899, 12, 29, 6));
-  ExpectTime(-0.5, At(1899, 12, 30, 12));
-  ExpectTime(-2.0, At(1899, 12, 28));
-  EXPECT_DOUBLE_EQ(CalendarToOleDate(At(1899, 12, 29, 6)), -1.25);
-  ExpectTime(CalendarToOleDate(At(1850, 7, 14, 19, 35, 12)), At(1850, 7, 14, 19, 35, 12));
-}
-
-TEST(OleDateToCalendar, RoundsToTheNearestSecond) {
-  const double day = CalendarToOleDate(At(2011, 4, 14));
+TEST(OleDateToCalendar, ReadsDaysAndRoundsTheTimeToTheNearestSecond) {
   const double second = 1.0 / 86400.0;
-  ExpectTime(day + (9 * 3600 + 5 * 60 + 40) * second, At(2011, 4, 14, 9, 5, 40));
-  // Less than half a second before 09:06:00.
-  ExpectTime(day + (9 * 3600 + 5 * 60 + 59.6) * second, At(2011, 4, 14, 9, 6, 0));
-  ExpectTime(day + (9 * 3600 + 5 * 60 + 59.4) * second, At(2011, 4, 14, 9, 5, 59));
-  // Rounding up past midnight moves the date.
-  ExpectTime(day - 0.3 * second, At(2011, 4, 14));
+  const double april14 = CalendarToOleDate(At(2011, 4, 14));
+  const struct {
+    double days;
+    CalendarTime expected;
+  } cases[] = {
+      {0.0, At(1899, 12, 30)},  // the epoch
+      {2.0, At(1900, 1, 1)},
+      {46362.0, At(2026, 12, 6)},
+      {46362.0 + 13.75 / 24.0, At(2026, 12, 6, 13, 45)},
+      {CalendarToOleDate(At(2024, 2, 29, 23, 59, 59)), At(2024, 2, 29, 23, 59, 59)},
+      {CalendarToOleDate(At(2000, 2, 29)), At(2000, 2, 29)},
+      {CalendarToOleDate(At(2023, 3, 1)), At(2023, 3, 1)},
+      // Before the epoch the time counts forward: -1.25 is 06:00 of the day before.
+      {-1.25, At(1899, 12, 29, 6)},
+      {-0.5, At(1899, 12, 30, 12)},
+      {-2.0, At(1899, 12, 28)},
+      {CalendarToOleDate(At(1850, 7, 14, 19, 35, 12)), At(1850, 7, 14, 19, 35, 12)},
+      {april14 + (9 * 3600 + 5 * 60 + 40) * second, At(2011, 4, 14, 9, 5, 40)},
+      {april14 + (9 * 3600 + 5 * 60 + 59.6) * second, At(2011, 4, 14, 9, 6, 0)},
+      {april14 + (9 * 3600 + 5 * 60 + 59.4) * second, At(2011, 4, 14, 9, 5, 59)},
+      {april14 - 0.3 * second, At(2011, 4, 14)},  // rounding up past midnight moves the date
+  };
+  for (const auto& c : cases) {
+    CalendarTime t;
+    ASSERT_TRUE(OleDateToCalendar(c.days, t)) << c.days;
+    EXPECT_EQ(Fields(t), Fields(c.expected)) << c.days;
+  }
+  EXPECT_DOUBLE_EQ(CalendarToOleDate(At(1899, 12, 29, 6)), -1.25);
 }
 
 TEST(OleDateToCalendar, RefusesValuesOutsideTheYears100To9999) {
   CalendarTime t;
   EXPECT_TRUE(OleDateToCalendar(CalendarToOleDate(At(100, 1, 1)), t));
   EXPECT_TRUE(OleDateToCalendar(CalendarToOleDate(At(9999, 12, 31, 23, 59, 59)), t));
-  EXPECT_FALSE(OleDateToCalendar(CalendarToOleDate(At(99, 12, 31, 23, 59, 59)), t));
-  EXPECT_FALSE(OleDateToCalendar(CalendarToOleDate(At(9999, 12, 31)) + 0.99999999, t))
-      << "rounds into the year 10000";
-  EXPECT_FALSE(OleDateToCalendar(std::numeric_limits<double>::quiet_NaN(), t));
-  EXPECT_FALSE(OleDateToCalendar(std::numeric_limits<double>::infinity(), t));
-  EXPECT_FALSE(OleDateToCalendar(-1e300, t));
-  EXPECT_FALSE(OleDateToCalendar(1e18, t));
+  for (const double days : {CalendarToOleDate(At(99, 12, 31, 23, 59, 59)),
+                            CalendarToOleDate(At(9999, 12, 31)) + 0.99999999,  // rounds to 10000
+                            std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::infinity(), -1e300, 1e18}) {
+    EXPECT_FALSE(OleDateToCalendar(days, t)) << days;
+  }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -16,11 +15,13 @@
 #include <vector>
 
 #include "tests/companion/fake_host_protocol.h"
+#include "tests/support/win32_windows.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using testing_support::WindowText;
 
 // A guard against hangs, not a measure of speed: whatever the tests wait for
 // happens at once or at the next tick of the companion's host watch.
@@ -79,69 +80,16 @@ class Process {
   PROCESS_INFORMATION info_ = {};
 };
 
-std::string ClassName(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string WindowText(HWND window) {
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-struct WindowSearch {
-  DWORD pid;
-  std::string className;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
-  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search.pid && IsWindowVisible(window) && ClassName(window) == search.className)
-    search.found.push_back(window);
-  return TRUE;
-}
-
-// The visible top-level windows of process `pid` with class `className`.
-std::vector<HWND> VisibleWindows(DWORD pid, const std::string& className) {
-  WindowSearch search{pid, className, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// Polls until a visible window of the process appears or the process ends.
-HWND WaitForWindow(const Process& process, const std::string& className) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < waitLimit) {
-    std::vector<HWND> found = VisibleWindows(process.Id(), className);
-    if (!found.empty()) return found.front();
-    if (process.WaitForEnd(50)) return nullptr;
-  }
-  return nullptr;
+HWND WaitForWindow(const Process& process, const char* className) {
+  return testing_support::WaitForWindow(process.Id(), className, nullptr,
+                                        [&process] { return !process.Running(); });
 }
 
 HWND WaitForCompanion(const Process& process) { return WaitForWindow(process, "Ext_zelta.Form1"); }
 HWND WaitForMessageBox(const Process& process) { return WaitForWindow(process, "#32770"); }
 
-BOOL CALLBACK JoinStaticText(HWND child, LPARAM parameter) {
-  if (_stricmp(ClassName(child).c_str(), "Static") == 0) {
-    auto& joined = *reinterpret_cast<std::string*>(parameter);
-    std::string part = WindowText(child);
-    if (!part.empty()) joined += (joined.empty() ? "" : "\n") + part;
-  }
-  return TRUE;
-}
-
-// The texts of a message box's static controls, joined by new lines.
-std::string MessageBoxText(HWND box) {
-  std::string text;
-  EnumChildWindows(box, JoinStaticText, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
+// The text a message box shows (its static control 0xFFFF).
+std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
 void ClickOk(HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
@@ -233,78 +181,6 @@ class FakeHost {
 
 Process StartCompanion() { return Process("\"" + ProgramPath("ZELTA_COMPANION_EXE") + "\""); }
 
-// Writes what the display shows of `window` (frame included) to a 24-bit BMP file and returns
-// the client area's pixels as 0x00RRGGBB, row by row.
-std::vector<unsigned> CaptureWindow(HWND window, const char* bmpPath, int& clientWidth,
-                                    int& clientHeight) {
-  RECT frame, client;
-  GetWindowRect(window, &frame);
-  GetClientRect(window, &client);
-  POINT origin = {0, 0};
-  ClientToScreen(window, &origin);
-  int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  clientWidth = client.right;
-  clientHeight = client.bottom;
-
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  // What the display shows: the window is topmost, so nothing covers it. (A
-  // window of another process cannot paint into this process's device context.)
-  BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-  GdiFlush();
-  const unsigned* pixels = static_cast<const unsigned*>(bits);
-
-  // BMP rows are bottom-up, 3 bytes per pixel, padded to 4 bytes.
-  int rowSize = (width * 3 + 3) & ~3;
-  BITMAPFILEHEADER fileHeader = {};
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biSizeImage = rowSize * height;
-  fileHeader.bfType = 0x4D42;
-  fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-  fileHeader.bfSize = fileHeader.bfOffBits + header.biSizeImage;
-  if (FILE* file = std::fopen(bmpPath, "wb")) {
-    std::fwrite(&fileHeader, sizeof fileHeader, 1, file);
-    std::fwrite(&header, sizeof header, 1, file);
-    std::vector<unsigned char> row(rowSize, 0);
-    for (int y = height - 1; y >= 0; --y) {
-      for (int x = 0; x < width; ++x) {
-        unsigned pixel = pixels[y * width + x];
-        row[x * 3] = pixel & 0xFF;
-        row[x * 3 + 1] = (pixel >> 8) & 0xFF;
-        row[x * 3 + 2] = (pixel >> 16) & 0xFF;
-      }
-      std::fwrite(row.data(), 1, row.size(), file);
-    }
-    std::fclose(file);
-  }
-
-  std::vector<unsigned> clientPixels;
-  int dx = origin.x - frame.left, dy = origin.y - frame.top;
-  for (int y = 0; y < clientHeight; ++y)
-    for (int x = 0; x < clientWidth; ++x)
-      clientPixels.push_back(pixels[(y + dy) * width + (x + dx)] & 0xFFFFFF);
-
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return clientPixels;
-}
-
 int TwipsAt(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
 
 TEST(CompanionProgram, WithoutHostShowsTheMessageAndNoWindow) {
@@ -317,26 +193,15 @@ TEST(CompanionProgram, WithoutHostShowsTheMessageAndNoWindow) {
   HWND box = WaitForMessageBox(companion);
   ASSERT_NE(box, nullptr) << "no message box";
   EXPECT_EQ(MessageBoxText(box), "Orvo2 is not loaded");
-  EXPECT_TRUE(VisibleWindows(companion.Id(), "Ext_zelta.Form1").empty())
+  EXPECT_TRUE(testing_support::VisibleWindows(companion.Id(), "Ext_zelta.Form1").empty())
       << "the window must not be shown";
 
   ClickOk(box);
   EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion must end after OK";
 }
 
-// The virtual display has no window manager to draw frames; Wine draws the
-// companion's caption and border itself when told so for this program.
-void LetWineDrawTheFrame() {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Ext_zelta.exe\\X11 Driver",
-                      0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-  RegCloseKey(key);
-}
-
 TEST(CompanionProgram, StartsOnTopAndSwitchesTheHostToCwOnce) {
-  LetWineDrawTheFrame();
+  testing_support::LetWineDrawFrames("Ext_zelta.exe");
   FakeHost host;
   Process companion = StartCompanion();
   HWND window = WaitForCompanion(companion);
@@ -358,20 +223,18 @@ TEST(CompanionProgram, StartsOnTopAndSwitchesTheHostToCwOnce) {
 
   // The window reaches the display a moment after it is shown: capture until
   // the form and a button show their colours, or the time is up.
-  int width = 0, height = 0;
+  testing_support::Capture shot;
   int buttonX = TwipsAt(360, dpiX) + 4, buttonY = TwipsAt(120, dpiY) + 4;  // clear of edge and text
   unsigned form = 0, button = 0;
   for (DWORD start = GetTickCount(); GetTickCount() - start < waitLimit; Sleep(100)) {
-    std::vector<unsigned> pixels = CaptureWindow(window, "companion.bmp", width, height);
-    if (pixels.size() != static_cast<size_t>(width * height) || buttonX >= width ||
-        buttonY >= height)
-      break;
-    form = pixels[2 * width + 2];
-    button = pixels[buttonY * width + buttonX];
+    shot = testing_support::CaptureWindow(window, "companion.bmp");
+    if (buttonX >= shot.clientWidth || buttonY >= shot.clientHeight) break;
+    form = shot.clientPixels[2 * shot.clientWidth + 2];
+    button = shot.clientPixels[buttonY * shot.clientWidth + buttonX];
     if (form == 0xC0C0C0u && button == 0xE0E0E0u) break;
   }
-  EXPECT_EQ(width, TwipsAt(2490, dpiX));
-  EXPECT_EQ(height, TwipsAt(600, dpiY));
+  EXPECT_EQ(shot.clientWidth, TwipsAt(2490, dpiX));
+  EXPECT_EQ(shot.clientHeight, TwipsAt(600, dpiY));
   EXPECT_EQ(form, 0xC0C0C0u) << "form background";
   EXPECT_EQ(button, 0xE0E0E0u) << "button background";
 
@@ -457,27 +320,19 @@ TEST(CompanionProgram, HostWatchEndsTheCompanionWhileAnErrorIsShown) {
   EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the open box kept the companion alive";
 }
 
-TEST(CompanionProgram, EndsSilentlyWhenTheHostEnds) {
-  FakeHost host;
-  Process companion = StartCompanion();
-  ASSERT_NE(WaitForCompanion(companion), nullptr);
-  ASSERT_TRUE(host.WaitForMacros(1));
+TEST(CompanionProgram, EndsSilentlyWhenTheHostEndsOrDies) {
+  for (const bool dies : {false, true}) {
+    FakeHost host;
+    Process companion = StartCompanion();
+    ASSERT_NE(WaitForCompanion(companion), nullptr);
+    ASSERT_TRUE(host.WaitForMacros(1));
 
-  host.Close();
-  // A message box would hold the process; ending in time means none was shown.
-  EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion outlived the host";
-  EXPECT_EQ(companion.ExitCode(), 0u);
-}
-
-TEST(CompanionProgram, EndsSilentlyWhenTheHostDies) {
-  FakeHost host;
-  Process companion = StartCompanion();
-  ASSERT_NE(WaitForCompanion(companion), nullptr);
-  ASSERT_TRUE(host.WaitForMacros(1));
-
-  host.Kill();
-  EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion outlived the host";
-  EXPECT_EQ(companion.ExitCode(), 0u);
+    // Killed, the host leaves its object in the table.
+    if (dies) host.Kill(); else host.Close();
+    // A message box would hold the process; ending in time means none was shown.
+    EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion outlived the host";
+    EXPECT_EQ(companion.ExitCode(), 0u);
+  }
 }
 
 }  // namespace
