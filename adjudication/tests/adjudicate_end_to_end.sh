@@ -37,6 +37,16 @@ expect_exit 2 bad-lang "${run[@]}" adjudicate contest/logs --out results --lang 
 expect_exit 0 organiser-demo "${run[@]}" demo --organiser
 has organiser-demo.out "zelta-contest/results/index.html"
 
+# A small simulated contest pins the reports and the CSV byte for byte, on both builds.
+# After a deliberate change: run these two commands and copy small/reports and
+# small/results.csv over adjudication/testdata/simulated.
+expect_exit 0 small-simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 22 --out small
+expect_exit 0 small "${run[@]}" adjudicate small/logs --dir small --rules small/rules.ini --out small
+diff -r small/reports "$source_dir/adjudication/testdata/simulated/reports" >&2 ||
+  fail "the reports of the small contest differ from adjudication/testdata/simulated"
+cmp small/results.csv "$source_dir/adjudication/testdata/simulated/results.csv" >&2 ||
+  fail "the results CSV of the small contest differs from adjudication/testdata/simulated"
+
 # Errors: two logs of one call, a bad rules file, no log folder.
 mkdir -p twice
 cp contest/logs/"$(ls contest/logs | head -1)" twice/a.cbr
