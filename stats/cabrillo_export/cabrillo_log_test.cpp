@@ -183,25 +183,23 @@ TEST(WriteCabrilloLog, WritesTheLogAndCreatesTheExtraHeaderFile) {
   expected.replace(expected.find("CLAIMED-SCORE: "), 15, "CLAIMED-SCORE: 6");
   EXPECT_EQ(ReadFileBytes("Q1ABC_P.cbr"), expected + "X-Q: 1\r\nEND-OF-LOG:\r\n");
   EXPECT_EQ(ReadFileBytes("cabrillo.ini"), "X-Q: 1") << "the extra header file is not changed";
-  EXPECT_FALSE(std::filesystem::exists("Q1ABC_P.cbr.tmp"));
 }
 
-TEST(WriteCabrilloLog, KeepsThePreviousLogWhenWritingFails) {
+TEST(WriteCabrilloLog, ReportsALogThatCannotBeWritten) {
   ScopedWorkDir dir;
   EntrantDetails details = Details();
-  WriteFileBytes("Q1ABC.cbr", "previous log");
-  // The temporary file cannot be created.
-  std::filesystem::create_directory("Q1ABC.cbr.tmp");
+  // The temporary file cannot be created: its folder is missing.
+  details.fileStem = "gone/Q1ABC";
   AddQsoLine(details, "Q2XYZ", 14025, "CW", MakeDate(2011, 4, 14), "599", "001", "599", "017");
-  EXPECT_EQ(WriteCabrilloLog(details, "6"), "File not produced: Q1ABC.cbr");
-  EXPECT_EQ(ReadFileBytes("Q1ABC.cbr"), "previous log");
+  EXPECT_EQ(WriteCabrilloLog(details, "6"), "File not produced: gone/Q1ABC.cbr");
   EXPECT_TRUE(details.qsoLines.empty());
 
   // The finished file cannot take the place of the log.
-  std::filesystem::remove("Q1ABC.cbr.tmp");
   details.fileStem = "Q2DEF";
   std::filesystem::create_directory("Q2DEF.cbr");
   EXPECT_EQ(WriteCabrilloLog(details, "6"), "File not produced: Q2DEF.cbr");
   EXPECT_TRUE(std::filesystem::is_directory("Q2DEF.cbr"));
-  EXPECT_FALSE(std::filesystem::exists("Q2DEF.cbr.tmp")) << "the temporary file is removed";
+  for (const auto& entry : std::filesystem::directory_iterator("."))
+    EXPECT_EQ(entry.path().extension(), entry.path().filename() == "Q2DEF.cbr" ? ".cbr" : ".ini")
+        << "no temporary file is left: " << entry.path();
 }

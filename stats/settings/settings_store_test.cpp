@@ -33,19 +33,6 @@ constexpr char kSharedFile[] =
 
 }  // namespace
 
-TEST(FileStemFor, MakesAPlainFileName) {
-  EXPECT_EQ(FileStemFor("Q1ABC"), "Q1ABC");
-  // Folder separators and a drive colon become '_'.
-  EXPECT_EQ(FileStemFor("Q1ABC/P"), "Q1ABC_P");
-  EXPECT_EQ(FileStemFor("Q1ABC\\P"), "Q1ABC_P");
-  EXPECT_EQ(FileStemFor("C:Q1ABC"), "C_Q1ABC");
-  // White space around the call is dropped, inside it kept.
-  EXPECT_EQ(FileStemFor(" \tQ1 ABC\r\n\v\f"), "Q1 ABC");
-  // Nothing left: the default stem.
-  EXPECT_EQ(FileStemFor(""), "QOLEB");
-  EXPECT_EQ(FileStemFor(" \t "), "QOLEB");
-}
-
 TEST(LoadEntrantDetails, GivesDefaultsWithoutSettingsFile) {
   ScopedWorkDir dir;
   EntrantDetails details;

@@ -196,7 +196,8 @@ TEST_F(SummaryTest, WritesTheLogWhenTheReportIsRequested) {
   EXPECT_EQ(ReadFileBytes("Q1ABC.cbr"), log);
 
   // A log that cannot be written is reported as such; -1 all the same.
-  std::filesystem::create_directory("Q1ABC.cbr.tmp");
+  std::filesystem::remove("Q1ABC.cbr");
+  std::filesystem::create_directory("Q1ABC.cbr");
   GetResult(state, &score);
   EXPECT_EQ(boxes.Boxes().back().first, "File not produced: Q1ABC.cbr");
   EXPECT_EQ(score, -1);
