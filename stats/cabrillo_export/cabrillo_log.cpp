@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "stats/accounting/qso_date_text.h"
+#include "stats/state/qso_date_text.h"
 #include "stats/settings/line_breaks.h"
 #include "stats/settings/replace_all.h"
 #include "stats/settings/settings_store.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/message_box.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "tests/support/test_support.h"
 
 using testing_support::MakeDate;

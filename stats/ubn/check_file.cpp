@@ -1,7 +1,7 @@
 #include "stats/ubn/check_file.h"
 
 #include "platform/files.h"
-#include "stats/accounting/qso_date_text.h"
+#include "stats/state/qso_date_text.h"
 #include "stats/ubn/file_names.h"
 
 void CheckFile::Create(const std::string& ownCall) {

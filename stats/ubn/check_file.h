@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 // What the check file shows of a refused QSO (the AddData0 arguments it prints).
 struct RefusedQso {
