@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "tests/reference/reference_model.h"
 
 namespace reference {
