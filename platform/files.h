@@ -18,6 +18,14 @@ std::string NativePath(const std::string& path);
 // both files as they were, when the system refuses.
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath);
 
+// WriteFileAtomically()
+// Writes `bytes` to a new file of a unique name in the folder of the native path
+// `path` and then puts it in place of `path` with ReplaceFile, so a reader sees
+// the old file or the complete new one, and two writers at once never share a
+// temporary file. An existing file keeps its permissions (POSIX). Returns false,
+// leaving `path` as it was and no temporary file behind, when any step fails.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
 // What tells one version of a file from another without reading it.
 struct FileStamp {
   std::uint64_t identity = 0;   // POSIX: device and inode; Win32: creation time

@@ -1,6 +1,10 @@
 // POSIX side of files.h.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -18,6 +22,33 @@ std::string NativePath(const std::string& path) {
 
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
   return std::rename(fromPath.c_str(), toPath.c_str()) == 0;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  static std::atomic<unsigned> counter{0};
+  struct stat old;
+  const bool hadFile = ::stat(path.c_str(), &old) == 0;
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    ok = put > 0;
+    if (ok) done += static_cast<std::size_t>(put);
+  }
+  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  if (ok) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ReplaceFile(temporary, path);
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
 }
 
 std::int64_t FileTimeNow() {

@@ -3,6 +3,8 @@
 // <windows.h> maps ReplaceFile to ReplaceFileA (a different call); the name here is ours.
 #undef ReplaceFile
 
+#include <algorithm>
+
 #include "platform/files.h"
 
 namespace platform {
@@ -12,6 +14,32 @@ std::string NativePath(const std::string& path) { return path; }
 bool ReplaceFile(const std::string& fromPath, const std::string& toPath) {
   return MoveFileExA(fromPath.c_str(), toPath.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  static volatile LONG counter = 0;
+  std::string temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = path + ".~" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(static_cast<unsigned long>(InterlockedIncrement(&counter))) + ".tmp";
+    file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    DWORD put = 0;
+    ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put > 0;
+    done += put;
+  }
+  if (ok) ok = FlushFileBuffers(file) != 0;
+  if (!CloseHandle(file)) ok = false;
+  if (ok) ok = ReplaceFile(temporary, path);
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
 }
 
 std::int64_t FileTimeNow() {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 #include "stats/state/run_state.h"
 
 // The AddData0 / RemoveData0 arguments that the plug-in reads, copied.

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "stats/accounting/qso_date_text.h"
+#include "stats/state/qso_date_text.h"
 #include "stats/settings/line_breaks.h"
 #include "stats/settings/replace_all.h"
 #include "stats/settings/settings_store.h"
+#include "stats/ubn/file_names.h"
 
 namespace {
 
@@ -55,20 +56,6 @@ std::string ReadOrCreateExtraHeader(const std::string& path) {
   }
   std::fclose(file);
   return bytes;
-}
-
-// Writes `bytes` to a fresh file beside `path` and moves it over `path`. False,
-// with `path` untouched and no temporary file left, when any step fails.
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  if (written && platform::ReplaceFile(temporary, path)) return true;
-  std::remove(temporary.c_str());
-  return false;
 }
 
 }  // namespace
@@ -136,7 +123,7 @@ std::string CabrilloLogText(const EntrantDetails& details, const std::string& cl
 
 std::string WriteCabrilloLog(EntrantDetails& details, const std::string& claimedScore) {
   const std::string fileName =
-      (details.fileStem.empty() ? std::string(kDefaultFileStem) : details.fileStem) +
+      (details.fileStem.empty() ? std::string(stats::kDefaultFileStem) : details.fileStem) +
       kCabrilloExtension;
   const std::string extraHeader = ReadOrCreateExtraHeader(platform::NativePath(kExtraHeaderFile));
 
@@ -144,6 +131,6 @@ std::string WriteCabrilloLog(EntrantDetails& details, const std::string& claimed
   // Every log lists exactly the QSOs handed over for it, written or not.
   std::vector<std::string>().swap(details.qsoLines);
 
-  const bool written = ReplaceWholeFile(platform::NativePath(fileName), log);
+  const bool written = platform::WriteFileAtomically(platform::NativePath(fileName), log);
   return (written ? kFileProducedText : kFileNotProducedText) + fileName;
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 #include "stats/settings/entrant_details.h"
 
 // The file of extra header lines copied into every log, in the current directory.

@@ -19,7 +19,9 @@ class CallCheckTest : public ::testing::Test {
  protected:
   CallCheckTest() { WriteFileBytes("Plugins/zelta.dom", "Q9LST\r\nQ9MUL\r\n"); }
 
-  void Add(const std::string& call, const std::string& mode, const std::string& band) {
+  // Adds ('+') or removes ('-') a QSO, or checks a call ('?') and compares the answer.
+  void Play(char op, const std::string& call, const std::string& band, const std::string& mode,
+            int answer = 1) {
     QsoArguments q;
     q.call = call;
     q.mode = mode;
@@ -27,29 +29,15 @@ class CallCheckTest : public ::testing::Test {
     q.sentNumber = "001";
     q.rcvdNumber = "002";
     q.time = MakeDate(2026, 12, 6, 9, 5);
-    ASSERT_EQ(AddData(run_, q), 1);
-  }
-
-  void Remove(const std::string& call, const std::string& mode, const std::string& band) {
-    QsoArguments q;
-    q.call = call;
-    q.mode = mode;
-    q.band = band;
-    q.sentNumber = "001";
-    q.rcvdNumber = "002";
-    ASSERT_EQ(RemoveData(run_, q), 1);
-  }
-
-  // The answer, and whether the message buffer was written.
-  int Check(const std::string& call, const std::string& band, const std::string& mode) {
     std::memset(message_, '#', sizeof message_);
-    return CheckCall(run_, call, band, mode, message_);
-  }
-  bool MessageUntouched() const {
-    for (char c : message_) {
-      if (c != '#') return false;
-    }
-    return true;
+    if (op == '+') EXPECT_EQ(AddData(run_, q), 1) << call;
+    if (op == '-') EXPECT_EQ(RemoveData(run_, q), 1) << call;
+    if (op != '?') return;
+    EXPECT_EQ(CheckCall(run_, call, band, mode, message_), answer) << call << " " << band << " " << mode;
+    // The text and its zero: exactly 33 bytes for a new multiplier, else nothing.
+    const std::string written(message_, sizeof message_);
+    EXPECT_EQ(written, answer == kNewMultiplier ? std::string(kNewMultiplierText, 33) + std::string(7, '#')
+                                                : std::string(sizeof message_, '#'));
   }
 
   ScopedWorkDir dir_;
@@ -58,59 +46,56 @@ class CallCheckTest : public ::testing::Test {
   char message_[40];
 };
 
-TEST_F(CallCheckTest, EmptyStore) {
-  EXPECT_EQ(Check("Q2XYZ", "20", "CW"), kOrdinary);
-  EXPECT_TRUE(MessageUntouched());
-  EXPECT_EQ(Check("Q9LST", "20", "CW"), kNewMultiplier);
-  EXPECT_STREQ(message_, kNewMultiplierText);
-  EXPECT_EQ(std::strlen(message_), 32u);
-  EXPECT_EQ(message_[33], '#') << "exactly 33 bytes written";
-  // Partial calls and an empty call are no multipliers.
-  EXPECT_EQ(Check("Q9L", "20", "CW"), kOrdinary);
-  EXPECT_EQ(Check("", "20", "CW"), kOrdinary);
-  EXPECT_TRUE(MessageUntouched());
-  // A null buffer is not written.
-  EXPECT_EQ(CheckCall(run_, "Q9LST", "20", "CW", nullptr), kNewMultiplier);
-}
-
-TEST_F(CallCheckTest, DuplicatesNeedTheSameCallBandAndMode) {
-  Add("Q2XYZ", "CW", "20");
-  EXPECT_EQ(Check("Q2XYZ", "20", "CW"), kDuplicate);
-  EXPECT_EQ(Check("Q2XYZ", "20", "SSB"), kOrdinary);
-  EXPECT_EQ(Check("Q2XYZ", "40", "CW"), kOrdinary);
-  EXPECT_EQ(Check("q2xyz", "20", "CW"), kOrdinary) << "case-sensitive";
-  Add("", "CW", "20");
-  EXPECT_EQ(Check("", "20", "CW"), kDuplicate);
-  EXPECT_EQ(Check("", "40", "CW"), kOrdinary);
-  EXPECT_TRUE(MessageUntouched());
-}
-
-TEST_F(CallCheckTest, AListedStationIsANewMultiplierOnce) {
-  Add("Q9LST", "CW", "20");
-  EXPECT_EQ(Check("Q9LST", "20", "CW"), kDuplicate);
-  EXPECT_EQ(Check("Q9LST", "40", "SSB"), kOrdinary) << "already a multiplier elsewhere";
-  EXPECT_EQ(Check("Q9MUL", "40", "SSB"), kNewMultiplier);
-  EXPECT_EQ(Check("q9lst", "40", "SSB"), kOrdinary) << "lower case is not listed";
-  // The station keeps its multiplier on its next QSO when the first is removed.
-  Add("Q9LST", "SSB", "40");
-  Remove("Q9LST", "CW", "20");
-  EXPECT_EQ(Check("Q9LST", "80", "CW"), kOrdinary);
-  // With no QSO of the station left, it is new again.
-  Remove("Q9LST", "SSB", "40");
-  EXPECT_EQ(Check("Q9LST", "80", "CW"), kNewMultiplier);
+TEST_F(CallCheckTest, DuplicateOrdinaryOrNewMultiplierAsTheStoreAndTheListStand) {
+  const struct {
+    char op;
+    const char* call;
+    const char* band;
+    const char* mode;
+    int answer;
+  } steps[] = {
+      {'?', "Q2XYZ", "20", "CW", kOrdinary},
+      {'?', "Q9LST", "20", "CW", kNewMultiplier},
+      // Partial calls and an empty call are no multipliers; lower case is not listed.
+      {'?', "Q9L", "20", "CW", kOrdinary},
+      {'?', "", "20", "CW", kOrdinary},
+      {'?', "q9lst", "40", "SSB", kOrdinary},
+      // Duplicates need the same call, band and mode, case and all.
+      {'+', "Q2XYZ", "20", "CW"},
+      {'?', "Q2XYZ", "20", "CW", kDuplicate},
+      {'?', "Q2XYZ", "20", "SSB", kOrdinary},
+      {'?', "Q2XYZ", "40", "CW", kOrdinary},
+      {'?', "q2xyz", "20", "CW", kOrdinary},
+      {'+', "", "20", "CW"},
+      {'?', "", "20", "CW", kDuplicate},
+      {'?', "", "40", "CW", kOrdinary},
+      // A listed station is a new multiplier once.
+      {'+', "Q9LST", "20", "CW"},
+      {'?', "Q9LST", "20", "CW", kDuplicate},
+      {'?', "Q9LST", "40", "SSB", kOrdinary},
+      {'?', "Q9MUL", "40", "SSB", kNewMultiplier},
+      // It keeps its multiplier on its next QSO when the first is removed...
+      {'+', "Q9LST", "40", "SSB"},
+      {'-', "Q9LST", "20", "CW"},
+      {'?', "Q9LST", "80", "CW", kOrdinary},
+      // ...and with no QSO of it left, it is new again.
+      {'-', "Q9LST", "40", "SSB"},
+      {'?', "Q9LST", "80", "CW", kNewMultiplier},
+  };
+  for (const auto& s : steps) Play(s.op, s.call, s.band, s.mode, s.answer);
+  EXPECT_EQ(CheckCall(run_, "Q9LST", "20", "CW", nullptr), kNewMultiplier) << "a null buffer";
 }
 
 TEST_F(CallCheckTest, MissingListCountsAsNotListedAndALaterListingGivesThePromisedMultiplier) {
   std::remove("Plugins/zelta.dom");
-  EXPECT_EQ(Check("Q9LST", "20", "CW"), kOrdinary);
+  Play('?', "Q9LST", "20", "CW", kOrdinary);
   EXPECT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_TRUE(MessageUntouched());
-  Add("Q9LST", "CW", "20");
+  Play('+', "Q9LST", "20", "CW");
   WriteFileBytes("Plugins/zelta.dom", "Q9LST\r\n");
-  EXPECT_EQ(Check("Q9LST", "40", "CW"), kNewMultiplier);
-  Add("Q9LST", "CW", "40");
+  Play('?', "Q9LST", "40", "CW", kNewMultiplier);
+  Play('+', "Q9LST", "40", "CW");
   EXPECT_EQ(run_.qsoStore.At(1).listedCall, "Q9LST") << "the summary counts it, on 40";
-  EXPECT_EQ(Check("Q9LST", "80", "CW"), kOrdinary) << "promised once";
+  Play('?', "Q9LST", "80", "CW", kOrdinary);  // promised once
 }
 
 }  // namespace

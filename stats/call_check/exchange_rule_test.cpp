@@ -4,22 +4,20 @@
 
 namespace {
 
-TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599) {
-  for (const char* good : {"001", "123", "9999", "5990", "0599", "1599", "000"}) {
-    EXPECT_EQ(IsValidExchg(good, 0), 1) << good;
-  }
-  for (const char* bad : {"599", "12", "12345", "", "12a", "-123", "+12", "1 23", " 123",
-                          "\xB3\xB3\xB3"}) {
-    EXPECT_EQ(IsValidExchg(bad, 0), 0) << bad;
-  }
-  EXPECT_EQ(IsValidExchg(std::string(100000, '1'), 0), 0);
-  EXPECT_EQ(IsValidExchg(std::string("12\0", 3), 0), 0) << "an embedded zero is no digit";
-}
-
-TEST(IsValidExchg, TheSeventhArgumentMustBeZero) {
-  EXPECT_EQ(IsValidExchg("123", 1), 0);
-  EXPECT_EQ(IsValidExchg("123", -1), 0);
-  EXPECT_EQ(GetExchgCount(), 1);
+TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599AndAZeroSeventhArgument) {
+  const struct {
+    std::string text;
+    int flag;
+    int valid;
+  } cases[] = {
+      {"001", 0, 1}, {"123", 0, 1}, {"9999", 0, 1}, {"5990", 0, 1}, {"0599", 0, 1},
+      {"1599", 0, 1}, {"000", 0, 1}, {"599", 0, 0}, {"12", 0, 0}, {"12345", 0, 0},
+      {"", 0, 0}, {"12a", 0, 0}, {"-123", 0, 0}, {"+12", 0, 0}, {"1 23", 0, 0},
+      {" 123", 0, 0}, {"\xB3\xB3\xB3", 0, 0}, {std::string(100000, '1'), 0, 0},
+      {std::string("12\0", 3), 0, 0},  // an embedded zero is no digit
+      {"123", 1, 0}, {"123", -1, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsValidExchg(c.text, c.flag), c.valid) << c.text << " " << c.flag;
 }
 
 }  // namespace

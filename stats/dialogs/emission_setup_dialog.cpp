@@ -7,7 +7,7 @@
 #include "platform/message_pump.h"
 #include "platform/modal_dialog.h"
 #include "stats/dialogs/dialog_ids.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "stats/settings/settings_store.h"
 
 namespace {

@@ -3,14 +3,16 @@
 // concern, and lets no exception cross into the host.
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "stats/accounting/accounting.h"
 #include "stats/call_check/call_check.h"
 #include "stats/call_check/exchange_rule.h"
 #include "stats/dialogs/emission_setup_dialog.h"
 #include "stats/interface/export.h"
-#include "stats/interface/ole_date_time.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/ole_date_time.h"
+#include "stats/state/plugin_state.h"
+#include "stats/interface/stats_abi.h"
 #include "stats/interface/run_lifecycle.h"
 #include "stats/summary/summary.h"
 
@@ -152,3 +154,15 @@ STATS_EXPORT const char* GetSetName(int index) { return SetName(index); }
 STATS_EXPORT_ALIAS(CheckCall0, CheckCallFunc0)
 STATS_EXPORT_ALIAS(GetExchgCount0, StatsGetExchgCount0)
 STATS_EXPORT_ALIAS(IsValidExchg0, StatsIsValidExchg0)
+
+// Each export has exactly the type the hosts call it through.
+static_assert(std::is_same_v<decltype(&ResetStats0), ResetStats0Fn>);
+static_assert(std::is_same_v<decltype(&AddData0), QsoDataFn>);
+static_assert(std::is_same_v<decltype(&RemoveData0), QsoDataFn>);
+static_assert(std::is_same_v<decltype(&GetResult0), GetResult0Fn>);
+static_assert(std::is_same_v<decltype(&CheckCallFunc0), CheckCall0Fn>);
+static_assert(std::is_same_v<decltype(&StatsGetExchgCount0), GetExchgCount0Fn>);
+static_assert(std::is_same_v<decltype(&StatsIsValidExchg0), IsValidExchg0Fn>);
+static_assert(std::is_same_v<decltype(&SetupSet0), SetupSet0Fn>);
+static_assert(std::is_same_v<decltype(&GetNumberOfSets), GetNumberOfSetsFn>);
+static_assert(std::is_same_v<decltype(&GetSetName), GetSetNameFn>);

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/ole_date_time.h"
+#include "stats/state/plugin_state.h"
 
 inline constexpr char kCompanionCommandLine[] = ".\\Plugins\\Ext_zelta.exe";
 inline constexpr char kScoringSetName[] = "ZELTA-CUP";

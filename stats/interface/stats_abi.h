@@ -3,7 +3,7 @@
 // by name (the stand-in host and the ABI tests).
 #pragma once
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 extern "C" {
 

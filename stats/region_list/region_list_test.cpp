@@ -24,50 +24,43 @@ class RegionListTest : public ::testing::Test {
 };
 
 TEST_F(RegionListTest, MatchesTheWholeCallSignAtTheStartOfALine) {
-  WriteList("Q1AAA\r\nQ1BBB\r\nQ3CC/P\r\nQ1ABC\r\nQ1XYZ\r\nQ1ABC\r\n");
-  EXPECT_EQ(Find("Q1ABC"), 4) << "a repeated call answers with its first line";
-  EXPECT_EQ(Find("Q1XYZ"), 5);
-  EXPECT_EQ(Find("Q3CC/P"), 3) << "'/' belongs to the call sign";
-  // No prefix matches either way.
-  EXPECT_EQ(Find("Q1A"), 0);
-  EXPECT_EQ(Find("Q1ABCD"), 0);
-  EXPECT_EQ(Find("Q3CC"), 0);
-  // Case and blanks matter.
-  EXPECT_EQ(Find("q1abc"), 0);
-  EXPECT_EQ(Find("Q1ABC "), 0);
-  // An empty text is never listed.
-  EXPECT_EQ(Find(""), 0);
-  EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(RegionListTest, IgnoresWhatFollowsTheCallSign) {
-  WriteList(" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END");
-  EXPECT_EQ(Find("Q1ABC"), 2);
-  EXPECT_EQ(Find("Q1DEF"), 3);
-  EXPECT_EQ(Find("Q1GHI"), 4);
-  EXPECT_EQ(Find("Q1END"), 5) << "last line without a line end";
-  // A blank before the call sign: the line has no call sign.
-  EXPECT_EQ(Find("Q1LEAD"), 0);
-  EXPECT_EQ(Find(" Q1LEAD"), 0);
-  EXPECT_EQ(Find("Moscow"), 0) << "no matches inside lines";
-}
-
-TEST_F(RegionListTest, LongLinesAreOneLineEach) {
-  WriteList(std::string(20, 'A') + "\r\nQ1ABC\r\n" + std::string(14, 'B') + "\r\nQ1DEF\r\n");
-  EXPECT_EQ(Find("Q1ABC"), 2);
-  EXPECT_EQ(Find("Q1DEF"), 4);
-  EXPECT_EQ(Find(std::string(20, 'A')), 1) << "calls longer than 14 characters are found";
-  EXPECT_EQ(Find(std::string(14, 'A')), 0);
   const std::string huge(100000, 'Q');
-  WriteList("Q1ABC\n" + huge + "\n");
-  EXPECT_EQ(Find(huge), 2);
-  EXPECT_EQ(Find(huge + "X"), 0);
-}
-
-TEST_F(RegionListTest, EmptyFileListsNothing) {
-  WriteList("");
-  EXPECT_EQ(Find("Q1ABC"), 0);
-  EXPECT_EQ(Find(""), 0);
+  const struct {
+    std::string list;
+    std::string call;
+    int line;
+  } cases[] = {
+      // A repeated call answers with its first line; '/' belongs to the call sign.
+      {"Q1AAA\r\nQ1ABC\r\nQ3CC/P\r\nQ1ABC\r\n", "Q1ABC", 2},
+      {"Q1AAA\r\nQ1ABC\r\nQ3CC/P\r\nQ1ABC\r\n", "Q3CC/P", 3},
+      // No prefix matches either way; case and blanks matter; an empty text is never listed.
+      {"Q1ABC\r\nQ3CC/P\r\n", "Q1A", 0},
+      {"Q1ABC\r\nQ3CC/P\r\n", "Q1ABCD", 0},
+      {"Q1ABC\r\nQ3CC/P\r\n", "Q3CC", 0},
+      {"Q1ABC\r\n", "q1abc", 0},
+      {"Q1ABC\r\n", "Q1ABC ", 0},
+      {"Q1ABC\r\n\r\n", "", 0},
+      {"", "", 0},
+      {"", "Q1ABC", 0},
+      // What follows the call sign is ignored; a blank before it leaves the line without one.
+      {" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END", "Q1ABC", 2},
+      {" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END", "Q1DEF", 3},
+      {" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END", "Q1GHI", 4},
+      {" Q1LEAD\nQ1ABC Moscow region\nQ1DEF;x\nQ1GHI\tTAB\nQ1END", "Q1END", 5},
+      {" Q1LEAD\nQ1ABC Moscow region\n", "Q1LEAD", 0},
+      {" Q1LEAD\nQ1ABC Moscow region\n", " Q1LEAD", 0},
+      {" Q1LEAD\nQ1ABC Moscow region\n", "Moscow", 0},
+      // Long lines are one line each.
+      {std::string(20, 'A') + "\r\nQ1ABC\r\n" + std::string(14, 'B') + "\r\nQ1DEF", "Q1DEF", 4},
+      {std::string(20, 'A') + "\r\n", std::string(20, 'A'), 1},
+      {std::string(20, 'A') + "\r\n", std::string(14, 'A'), 0},
+      {"Q1ABC\n" + huge + "\n", huge, 2},
+      {"Q1ABC\n" + huge + "\n", huge + "X", 0},
+  };
+  for (const auto& c : cases) {
+    WriteList(c.list);
+    EXPECT_EQ(Find(c.call), c.line) << "[" << c.call.substr(0, 30) << "] in [" << c.list.substr(0, 60) << "]";
+  }
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 

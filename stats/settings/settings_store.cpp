@@ -3,11 +3,11 @@
 #include "platform/profile.h"
 #include "stats/settings/line_breaks.h"
 #include "stats/settings/replace_all.h"
+#include "stats/ubn/file_names.h"
 
 namespace {
 
 // White space as the C library's isspace() sees it in the "C" locale.
-constexpr char kWhiteSpace[] = " \t\r\n\v\f";
 
 std::string ReadSetting(const char* key, const std::string& defaultValue) {
   return platform::ReadProfileString(SettingsSection, key, defaultValue, kSettingsReadBufferSize,
@@ -27,17 +27,9 @@ std::string OneLine(const std::string& value) {
 
 }  // namespace
 
-std::string FileStemFor(const std::string& ownCall) {
-  std::string stem = ReplaceAll(ReplaceAll(ReplaceAll(ownCall, "/", "_"), "\\", "_"), ":", "_");
-  const std::size_t first = stem.find_first_not_of(kWhiteSpace);
-  if (first == std::string::npos) return kDefaultFileStem;
-  const std::size_t last = stem.find_last_not_of(kWhiteSpace);
-  return stem.substr(first, last - first + 1);
-}
-
 void LoadEntrantDetails(EntrantDetails& details, const std::string& ownCall) {
   details.callsign = ownCall;
-  details.fileStem = FileStemFor(ownCall);
+  details.fileStem = stats::CabrilloFileStem(ownCall);
 
   details.operators = ReadSetting(kOperatorsKey, details.callsign);
   details.name = ReadSetting(kNameKey, std::string());

@@ -26,15 +26,6 @@ inline constexpr char kModeKey[] = "Mode";
 // characters of a longer value come back.
 inline constexpr std::size_t kSettingsReadBufferSize = 10000;
 
-// The stem used when the own call sign leaves nothing to name the log after.
-inline constexpr char kDefaultFileStem[] = "QOLEB";
-
-// FileStemFor()
-// The base name of the Cabrillo log for `ownCall`: every '/', '\' and ':' replaced
-// by '_' (a portable call such as Q1ABC/P, or a drive letter, must not name
-// another folder), white space trimmed at both ends, and "QOLEB" when nothing is left.
-std::string FileStemFor(const std::string& ownCall);
-
 // LoadEntrantDetails()
 // Fills every field of `details` but `qsoLines`: `callsign` and `fileStem` from
 // `ownCall`; the persisted fields from the settings file (the address and the

@@ -33,75 +33,54 @@ constexpr char kSharedFile[] =
 
 }  // namespace
 
-TEST(FileStemFor, MakesAPlainFileName) {
-  EXPECT_EQ(FileStemFor("Q1ABC"), "Q1ABC");
-  // Folder separators and a drive colon become '_'.
-  EXPECT_EQ(FileStemFor("Q1ABC/P"), "Q1ABC_P");
-  EXPECT_EQ(FileStemFor("Q1ABC\\P"), "Q1ABC_P");
-  EXPECT_EQ(FileStemFor("C:Q1ABC"), "C_Q1ABC");
-  // White space around the call is dropped, inside it kept.
-  EXPECT_EQ(FileStemFor(" \tQ1 ABC\r\n\v\f"), "Q1 ABC");
-  // Nothing left: the default stem.
-  EXPECT_EQ(FileStemFor(""), "QOLEB");
-  EXPECT_EQ(FileStemFor(" \t "), "QOLEB");
-}
+TEST(LoadEntrantDetails, ReadsOurKeysOrTheirDefaults) {
+  using D = EntrantDetails;
+  // field, without a settings file, from the shared file
+  const struct {
+    std::string D::*field;
+    const char* withoutFile;
+    const char* fromFile;
+  } fields[] = {
+      {&D::callsign, " Q1ABC/P ", " Q1ABC/P "},  // kept as given
+      {&D::fileStem, "Q1ABC_P", "Q1ABC_P"},
+      // The default is the own call with its trailing blanks dropped, as the
+      // profile functions return a default.
+      {&D::operators, " Q1ABC/P", "Q1ABC Q1XYZ"},
+      {&D::name, "", "Anna Berzina"},
+      {&D::address, "", "Main St 1\r\nLV-1001 Riga"},
+      {&D::claimed, "", "1234"},
+      {&D::location, "", "DX"},
+      {&D::email, "", "anna@example.org"},
+      {&D::club, "", "Radio Club"},
+      // A lone "<LF>" is a lone LF; lower-case letters are no token.
+      {&D::soapbox, "", "Fine\nday<cr><lf>x"},
+      // "Contest" is never read; the categories of an earlier run are reset.
+      {&D::contest, "ZELTA-CUP", "ZELTA-CUP"},
+      {&D::categoryOperator, "SINGLE-OP", "SINGLE-OP"},
+      {&D::categoryBand, "ALL", "ALL"},
+      {&D::categoryMode, "SSB", "SSB"},
+      {&D::categoryPower, "HIGH", "HIGH"},
+  };
+  for (const bool withFile : {false, true}) {
+    ScopedWorkDir dir;
+    if (withFile) WriteFileBytes(kSettingsPath, kSharedFile);
+    EntrantDetails details;
+    details.qsoLines = {"kept\r\n"};
+    for (const auto& f : fields) details.*f.field = "earlier run";
+    LoadEntrantDetails(details, " Q1ABC/P ");
+    for (const auto& f : fields) {
+      EXPECT_EQ(details.*f.field, withFile ? f.fromFile : f.withoutFile) << f.withoutFile;
+    }
+    EXPECT_EQ(details.qsoLines.size(), 1u) << "loading must not touch the QSO lines";
+    EXPECT_EQ(std::filesystem::exists("Plugins"), withFile) << "loading must not create anything";
+  }
 
-TEST(LoadEntrantDetails, GivesDefaultsWithoutSettingsFile) {
+  // A key present but empty does not take the default; the read buffer holds 9999 characters.
   ScopedWorkDir dir;
-  EntrantDetails details;
-  details.qsoLines = {"kept\r\n"};
-  LoadEntrantDetails(details, " Q1ABC/P ");
-  EXPECT_EQ(details.callsign, " Q1ABC/P ") << "the call sign is kept as given";
-  EXPECT_EQ(details.fileStem, "Q1ABC_P");
-  // The default is the own call with its trailing blanks dropped, as the
-  // profile functions return a default.
-  EXPECT_EQ(details.operators, " Q1ABC/P");
-  EXPECT_EQ(details.name, "");
-  EXPECT_EQ(details.address, "");
-  EXPECT_EQ(details.claimed, "");
-  EXPECT_EQ(details.location, "");
-  EXPECT_EQ(details.email, "");
-  EXPECT_EQ(details.club, "");
-  EXPECT_EQ(details.soapbox, "");
-  EXPECT_EQ(details.contest, "ZELTA-CUP");
-  EXPECT_EQ(details.categoryOperator, "SINGLE-OP");
-  EXPECT_EQ(details.categoryBand, "ALL");
-  EXPECT_EQ(details.categoryMode, "SSB");
-  EXPECT_EQ(details.categoryPower, "HIGH");
-  EXPECT_EQ(details.qsoLines.size(), 1u) << "loading must not touch the QSO lines";
-  EXPECT_FALSE(std::filesystem::exists("Plugins")) << "loading must not create anything";
-}
-
-TEST(LoadEntrantDetails, ReadsOurKeysAndDecodesLineBreaks) {
-  ScopedWorkDir dir;
-  WriteFileBytes(kSettingsPath, kSharedFile);
-  EntrantDetails details;
-  // Values of an earlier run are replaced, the categories reset.
-  details.categoryMode = "CW";
-  details.contest = "OTHER";
-  LoadEntrantDetails(details, "Q1ABC");
-  EXPECT_EQ(details.operators, "Q1ABC Q1XYZ");
-  EXPECT_EQ(details.name, "Anna Berzina");
-  EXPECT_EQ(details.address, "Main St 1\r\nLV-1001 Riga");
-  EXPECT_EQ(details.claimed, "1234");
-  EXPECT_EQ(details.location, "DX");
-  EXPECT_EQ(details.email, "anna@example.org");
-  EXPECT_EQ(details.club, "Radio Club");
-  // A lone "<LF>" is a lone LF; lower-case letters are no token.
-  EXPECT_EQ(details.soapbox, "Fine\nday<cr><lf>x");
-  EXPECT_EQ(details.contest, "ZELTA-CUP") << "\"Contest\" is never read";
-  EXPECT_EQ(details.categoryMode, "SSB");
-}
-
-TEST(LoadEntrantDetails, HandlesEmptyAndOverlongValues) {
-  ScopedWorkDir dir;
-  const std::string longValue(12000, 'x');
-  WriteFileBytes(kSettingsPath, "[Settings]\r\nOperators=\r\nName=" + longValue + "\r\n");
+  WriteFileBytes(kSettingsPath, "[Settings]\r\nOperators=\r\nName=" + std::string(12000, 'x') + "\r\n");
   EntrantDetails details;
   LoadEntrantDetails(details, "Q1ABC");
-  // A key that is present but empty does not take the default.
   EXPECT_EQ(details.operators, "");
-  // The read buffer holds 9999 characters.
   EXPECT_EQ(details.name, std::string(9999, 'x'));
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 struct QsoEntry {
   std::string call;        // the worked station's call sign

@@ -8,7 +8,7 @@
 
 #include "platform/message_box.h"
 #include "stats/cabrillo_export/cabrillo_log.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "stats/region_list/region_list.h"
 #include "stats/settings/settings_store.h"
 #include "stats/state/band_list.h"

@@ -1,19 +1,12 @@
 #include "stats/ubn/check_file.h"
 
 #include "platform/files.h"
-#include "stats/accounting/qso_date_text.h"
-
-std::string CheckFileName(const std::string& ownCall) {
-  std::string name = ownCall;
-  for (char& c : name) {
-    if (c == '/' || c == '\\' || c == ':') c = '_';
-  }
-  return name + "-ubn.txt";
-}
+#include "stats/state/qso_date_text.h"
+#include "stats/ubn/file_names.h"
 
 void CheckFile::Create(const std::string& ownCall) {
   Close();
-  file_ = std::fopen(platform::NativePath(CheckFileName(ownCall)).c_str(), "wb");
+  file_ = std::fopen(platform::NativePath(stats::CheckFileName(ownCall)).c_str(), "wb");
   if (file_ == nullptr) return;
   Write("ZELTA TROPHY TEST UBN file " + ownCall + "\n\n");
 }

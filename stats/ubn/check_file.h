@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 // What the check file shows of a refused QSO (the AddData0 arguments it prints).
 struct RefusedQso {
@@ -22,11 +22,6 @@ struct RefusedQso {
 
 inline constexpr char kNoContestModeReason[] = " No contest mode \n";
 inline constexpr char kNoRxNumberReason[] = "No RX number\n";
-
-// CheckFileName()
-// The own call sign with every '/', '\' and ':' replaced by '_', then "-ubn.txt":
-// a portable call such as Q1ABC/P must not name a folder.
-std::string CheckFileName(const std::string& ownCall);
 
 // The check file of one run. Lines are written as they come, with CR LF line
 // ends on every platform (the bytes a Windows text-mode stream writes).

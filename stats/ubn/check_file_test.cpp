@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "stats/ubn/file_names.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -26,11 +27,20 @@ RefusedQso Example() {
   return q;
 }
 
-TEST(CheckFileName, PathCharactersBecomeUnderscores) {
-  EXPECT_EQ(CheckFileName("Q1ABC"), "Q1ABC-ubn.txt");
-  EXPECT_EQ(CheckFileName("Q1ABC/P"), "Q1ABC_P-ubn.txt");
-  EXPECT_EQ(CheckFileName("..\\..\\C:x"), ".._.._C_x-ubn.txt");
-  EXPECT_EQ(CheckFileName(""), "-ubn.txt");
+TEST(FileNames, PathCharactersBecomeUnderscores) {
+  // call, check file, Cabrillo log (white space trimmed; the default stem when empty)
+  const char* const cases[][3] = {
+      {"Q1ABC", "Q1ABC-ubn.txt", "Q1ABC.cbr"},
+      {"Q1ABC/P", "Q1ABC_P-ubn.txt", "Q1ABC_P.cbr"},
+      {"..\\..\\C:x", ".._.._C_x-ubn.txt", ".._.._C_x.cbr"},
+      {" \tQ1 ABC\r\n\v\f", " \tQ1 ABC\r\n\v\f-ubn.txt", "Q1 ABC.cbr"},
+      {"", "-ubn.txt", "QOLEB.cbr"},
+      {" \t ", " \t -ubn.txt", "QOLEB.cbr"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(stats::CheckFileName(c[0]), c[1]) << c[0];
+    EXPECT_EQ(stats::CabrilloFileName(c[0]), c[2]) << c[0];
+  }
 }
 
 TEST(CheckFile, HeaderAndLinesWithCrLf) {

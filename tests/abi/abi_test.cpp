@@ -3,9 +3,12 @@
 // and against Stats.dll under Wine; both must leave the same bytes on disk.
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tests/abi/declared_exports.h"
 
 #include "platform/shared_library.h"
 #include "stats/interface/stats_abi.h"
@@ -65,16 +68,36 @@ class AbiTest : public testing_support::PluginLibraryTest {
 
 };
 
-TEST_F(AbiTest, EveryExportIsFoundUnderEachName) {
-  for (const char* name :
-       {"ResetStats0", "AddData0", "RemoveData0", "GetResult0", "CheckCallFunc0", "CheckCall0",
-        "StatsGetExchgCount0", "GetExchgCount0", "StatsIsValidExchg0", "IsValidExchg0",
-        "SetupSet0", "GetNumberOfSets", "GetSetName"}) {
-    EXPECT_NE(platform::FindSharedLibrarySymbol(library_, name), nullptr) << name;
+// Every name stats.def exports is found, an alias leads to its target, and each
+// decorated name spells the signature declared in stats_abi.h.
+TEST_F(AbiTest, EveryExportOfTheDefFileIsFoundAndDecoratedAsDeclared) {
+  auto declared = abi_test::DeclaredExports();
+  std::istringstream def(abi_test::kStatsDef);
+  bool inExports = false;
+  int plain = 0;
+  for (std::string line; std::getline(def, line);) {
+    line = line.substr(0, line.find(';'));
+    std::istringstream words(line);
+    std::string name, equals, target;
+    if (!(words >> name)) continue;
+    if (name == "EXPORTS") inExports = true;
+    if (!inExports || name == "EXPORTS") continue;
+    words >> equals >> target;
+    if (name[0] == '?') {
+      ASSERT_EQ(declared.count(target), 1u) << name;
+      EXPECT_EQ(name, declared[target].decorated);
+      declared.erase(target);
+#ifndef _WIN32
+      continue;  // decorated names exist only in the DLL
+#endif
+    } else {
+      ++plain;
+    }
+    EXPECT_NE(platform::FindSharedLibrarySymbol(library_, name.c_str()), nullptr) << name;
+    if (!target.empty()) EXPECT_EQ(Find<void*>(name.c_str()), Find<void*>(target.c_str())) << name;
   }
-  EXPECT_EQ(Find<void*>("CheckCall0"), Find<void*>("CheckCallFunc0"));
-  EXPECT_EQ(Find<void*>("GetExchgCount0"), Find<void*>("StatsGetExchgCount0"));
-  EXPECT_EQ(Find<void*>("IsValidExchg0"), Find<void*>("StatsIsValidExchg0"));
+  EXPECT_EQ(plain, 13);
+  EXPECT_TRUE(declared.empty()) << "no decorated name for " << declared.begin()->first;
 }
 
 TEST_F(AbiTest, ScoringSetsAndExchangeRule) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "stats/accounting/accounting.h"
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 #include "stats/settings/entrant_details.h"
 #include "stats/state/qso_entry.h"
 #include "stats/ubn/check_file.h"

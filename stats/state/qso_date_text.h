@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 // QsoDateText()
 // `time` rounded to the nearest second, then written year-month-day hour-minute

@@ -1,4 +1,4 @@
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 
 namespace {
 // Constructed when the library is loaded, destroyed when it is unloaded.

@@ -1,4 +1,4 @@
-#include "stats/accounting/qso_date_text.h"
+#include "stats/state/qso_date_text.h"
 
 #include <cstdio>
 
