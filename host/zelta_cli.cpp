@@ -19,6 +19,7 @@
 #include "adjudication/rules_file.h"
 #include "adjudication/simulator.h"
 #include "reports/reports.h"
+#include "stats/ubn/file_names.h"
 #include "host/example_files.h"
 #include "host/host_system.h"
 #include "host/log_notes.h"
@@ -383,16 +384,6 @@ platform::CalendarTime NowUtc() {
   return t;
 }
 
-// The file names the plug-in gives its check file and its Cabrillo log.
-std::string CheckFileName(const std::string& ownCall) {
-  return text::CallFileStem(ownCall) + "-ubn.txt";
-}
-
-std::string CabrilloFileName(const std::string& ownCall) {
-  const std::string stem(text::TrimBlanks(text::CallFileStem(ownCall)));
-  return (stem.empty() ? std::string("QOLEB") : stem) + ".cbr";
-}
-
 // Resolves the plug-in path against the starting folder, makes DIR the current
 // folder (unless `enterHostFolder` is false) and loads the plug-in there.
 int OpenHost(const Options& options, StatsPlugin& plugin, bool enterHostFolder = true) {
@@ -482,7 +473,7 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const QsoHandover& qsos,
             " of a QSO ignored (" + firstRepeat + ")";
   }
   if (refused > 0) {
-    text += ", " + std::to_string(refused) + " refused (see " + CheckFileName(ownCall) + ")";
+    text += ", " + std::to_string(refused) + " refused (see " + stats::CheckFileName(ownCall) + ")";
   }
   if (const std::size_t skipped = SkippedCount(log)) {
     text += "; " + Count(skipped, log.format == LogFormat::Adif ? "record" : "QSO line") +
@@ -635,8 +626,8 @@ int Demo(const Options& options) {
     const fs::path path = folder / name;
     return path.generic_string() + (fs::exists(path) ? "" : " (not written)");
   };
-  PrintBytes("\nCheck file (refused QSOs): " + describe(CheckFileName(ownCall)) +
-             "\nCabrillo log:              " + describe(CabrilloFileName(ownCall)) +
+  PrintBytes("\nCheck file (refused QSOs): " + describe(stats::CheckFileName(ownCall)) +
+             "\nCabrillo log:              " + describe(stats::CabrilloFileName(ownCall)) +
              "\n\nScore your own log in the same host folder:\n  zelta score LOG --dir " +
              folder.generic_string() + " --report\n");
   return kDone;

@@ -8,6 +8,7 @@
 
 #include "reports/report_parts.h"
 #include "reports/reports.h"
+#include "stats/ubn/file_names.h"
 #include "text/ascii_text.h"
 
 namespace reports {
@@ -44,7 +45,7 @@ std::vector<std::string> ReportFileNames(const adjudication::Contest& contest) {
   for (const auto& log : contest.logs) {
     // The check file's name of the call, made safer still: only letters, digits,
     // '-', '_' and '.' are left.
-    std::string stem = text::CallFileStem(log.call.substr(0, kMaxNameBytes));
+    std::string stem = stats::FileStem(log.call.substr(0, kMaxNameBytes));
     for (char& c : stem) {
       const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';

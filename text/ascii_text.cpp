@@ -47,12 +47,4 @@ bool AllDigits(std::string_view text) {
   return true;
 }
 
-std::string CallFileStem(std::string_view call) {
-  std::string stem(call);
-  for (char& c : stem) {
-    if (c == '/' || c == '\\' || c == ':') c = '_';
-  }
-  return stem;
-}
-
 }  // namespace text

@@ -27,10 +27,4 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Whether the text is one or more of the digits 0 to 9; an empty text is not.
 bool AllDigits(std::string_view text);
 
-// CallFileStem()
-// The plug-in's rule for the names of its check file (STEM-ubn.txt) and of the
-// stem of its Cabrillo log: '/', '\' and ':' in the call become '_'. Whoever
-// names those files from outside the plug-in calls this, never a copy.
-std::string CallFileStem(std::string_view call);
-
 }  // namespace text

@@ -21,11 +21,5 @@ TEST(AsciiText, AllDigitsNeedsAtLeastOneDigit) {
   for (const char* text : {"", " 1", "1.0", "-1", "1a", "\xD9"}) EXPECT_FALSE(AllDigits(text)) << text;
 }
 
-TEST(AsciiText, CallFileStemReplacesWhatNamesAFolderOrADrive) {
-  EXPECT_EQ(CallFileStem("Q1ABC/P"), "Q1ABC_P");
-  EXPECT_EQ(CallFileStem("C:\\Q1ABC/"), "C__Q1ABC_");
-  EXPECT_EQ(CallFileStem(" Q1-ABC. "), " Q1-ABC. ");
-}
-
 }  // namespace
 }  // namespace text
