@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
@@ -44,39 +43,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t& mo
   return ok ? ReadResult::Read : ReadResult::Failed;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
-// Writes `bytes` to a new file beside native `path` and renames it over `path`.
-// `mode` is the old file's mode, or nullptr for a new file (the umask applies).
-// Fails, leaving `path` as it was, when the folder is missing or unwritable.
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes, const mode_t* mode) {
-  static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
-  if (ok && mode != nullptr) ok = ::fchmod(fd, *mode) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ReplaceFile(temporary, path);
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
-}
-
 }  // namespace
 
 std::string ReadProfileString(const std::string& section, const std::string& key,
@@ -110,7 +76,7 @@ bool WriteProfileString(const std::string& section, const std::string& key,
   const std::optional<std::string> updated = ProfileBytesWithValue(bytes, section, key, value);
   if (!updated) return false;
   if (read == ReadResult::Read && *updated == bytes) return true;  // value already stored
-  return ReplaceWholeFile(path, *updated, read == ReadResult::Read ? &mode : nullptr);
+  return WriteFileAtomically(path, *updated);  // keeps the old file's mode
 }
 
 }  // namespace platform
