@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -95,9 +96,12 @@ class ScratchHost {
   ScratchHost(const std::string& hostDir, std::vector<std::string>& notes) {
     std::random_device random;
     std::error_code ec;
+    // The plug-in writes its check file and settings at every run: on a memory file
+    // system when there is one (and TMPDIR names no other place), else in the temp folder.
+    fs::path base = fs::temp_directory_path(ec);
+    if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", ec)) base = "/dev/shm";
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      const fs::path candidate = fs::temp_directory_path(ec) /
-                                 ("zelta-adjudicate-" + std::to_string(random()));
+      const fs::path candidate = base / ("zelta-adjudicate-" + std::to_string(random()));
       if (!ec && fs::create_directory(candidate, ec) && !ec) path_ = candidate;
     }
     if (path_.empty()) throw AdjudicationError("cannot make a scratch folder: " + ec.message());
