@@ -22,7 +22,7 @@ else
   run_gui=("$zelta")
 fi
 
-source "$source_dir/host/tests/end_to_end_lib.sh"
+source "$source_dir/tests/support/checks.sh"
 
 rm -rf "$work"
 mkdir -p "$work/host/Plugins"

@@ -7,7 +7,7 @@ set -uo pipefail
 source_dir=$1
 dist=$2
 work=$3
-source "$(dirname "$0")/checks.sh"
+source "$source_dir/tests/support/checks.sh"
 
 deb=$(ls "$dist"/zelta_*_amd64.deb) || exit 1
 version=${deb##*/zelta_}
@@ -25,10 +25,11 @@ fi
 
 # zelta in the unpacked tree finds the plug-in where the package puts it.
 dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
-present "$work/root/usr/share/man/man1/zelta.1.gz" "$work/root/usr/share/doc/zelta/guide.ru.txt"
-"$work/root/usr/bin/zelta" --version >"$work/version" || fail "zelta --version"
+prefix=usr  # the package's installation prefix, under the unpacked root
+present "$work/root/$prefix/share/man/man1/zelta.1.gz" "$work/root/$prefix/share/doc/zelta/guide.ru.txt"
+"$work/root/$prefix/bin/zelta" --version >"$work/version" || fail "zelta --version"
 has "$work/version" "zelta $version"
-(cd "$work" && root/usr/bin/zelta demo >demo.out 2>demo.err) || fail "zelta demo"
+(cd "$work" && "root/$prefix/bin/zelta" demo >demo.out 2>demo.err) || fail "zelta demo"
 same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/host/testdata/sample.cbr" "demo Cabrillo log"
 same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/host/testdata/sample-ubn.txt" "demo check file"
 
@@ -40,7 +41,7 @@ if [ "$(id -u)" -eq 0 ]; then
   touch "$scratch/var/lib/dpkg/status"
   dpkg --root="$scratch" --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 ||
     { fail "dpkg -i"; cat "$work/dpkg.log" >&2; }
-  (cd "$work" && scratch/usr/bin/zelta exchange 017 >exchange.out 2>&1) || fail "installed zelta"
+  (cd "$work" && "scratch/$prefix/bin/zelta" exchange 017 >exchange.out 2>&1) || fail "installed zelta"
   has "$work/exchange.out" "acceptable exchange (1)"
   dpkg --root="$scratch" -r zelta >>"$work/dpkg.log" 2>&1 || { fail "dpkg -r"; cat "$work/dpkg.log" >&2; }
   left=$(find "$scratch/usr" -type f 2>/dev/null)

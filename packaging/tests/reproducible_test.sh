@@ -6,7 +6,7 @@
 set -uo pipefail
 source_dir=$1
 work=$2
-source "$(dirname "$0")/checks.sh"
+source "$source_dir/tests/support/checks.sh"
 
 # Both builds date their files alike: from the commit of the sources under test.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then

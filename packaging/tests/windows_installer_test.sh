@@ -6,7 +6,7 @@
 set -uo pipefail
 source_dir=$1 dist=$2 work=$3 zelta=$4
 wine_run=(bash "$5" --prefix "$6")
-source "$(dirname "$0")/checks.sh"
+source "$source_dir/tests/support/checks.sh"
 export LC_ALL=ru_RU.UTF-8  # the operators' locale, in which the golden files are made
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZeltaTrophy'
 

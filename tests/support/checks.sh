@@ -1,4 +1,4 @@
-# Checks shared by the end-to-end scripts (sourced). Each check counts a failure
+# Checks shared by the end-to-end and release test scripts (sourced). Each check counts a failure
 # and goes on, so that one run shows every difference; finish ends the script.
 failures=0
 fail() {
@@ -15,6 +15,10 @@ expect_exit() {
 }
 same() {  # same ACTUAL GOLDEN WHAT
   cmp -s "$1" "$2" || { fail "$3 differs from $2"; diff <(od -c "$2") <(od -c "$1") | head -20 >&2; }
+}
+present() {  # present FILE...: each file exists
+  local f
+  for f in "$@"; do [ -e "$f" ] || fail "missing: $f"; done
 }
 has() {  # has FILE TEXT: the file holds the text
   grep -qF -- "$2" "$1" || { fail "$1 lacks: $2"; sed 's/^/  | /' "$1" >&2; }
