@@ -8,6 +8,7 @@
 #include "host/adif_reader.h"
 #include "host/cabrillo_reader.h"
 #include "host/qso_fields.h"
+#include "text/ascii_text.h"
 
 namespace zelta {
 namespace {
@@ -39,24 +40,6 @@ class OffsetMap {
   std::size_t step_;
   std::size_t fileSize_;
 };
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // 0 for text that is not UTF-16, 1 for little-endian, 2 for big-endian. Without
 // a byte order mark, the NUL bytes of ASCII characters give the order away.
@@ -100,7 +83,7 @@ std::string Utf16ToUtf8(std::string_view bytes, int order, OffsetMap& map) {
     } else {
       size = 1;
     }
-    AppendUtf8(out, c);
+    text::AppendUtf8(out, c);
     pos += size;
     if (c >= 0x80 || size != 2) map.Checkpoint(out.size(), pos);
   }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "text/ascii_text.h"
+
 namespace zelta {
 namespace {
 
@@ -28,19 +30,6 @@ constexpr std::uint16_t kCp1251High[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // 0xF8
 };
 
-void AppendUtf8(std::uint32_t codePoint, std::string& out) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string Cp1251ToUtf8(std::string_view text) {
@@ -48,7 +37,7 @@ std::string Cp1251ToUtf8(std::string_view text) {
   out.reserve(text.size() * 2);
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(byte < 0x80 ? byte : kCp1251High[byte - 0x80], out);
+    text::AppendUtf8(out, byte < 0x80 ? byte : kCp1251High[byte - 0x80]);
   }
   return out;
 }

@@ -58,24 +58,6 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& point) {
   return length;
 }
 
-void AppendUtf8(std::string& out, char32_t point) {
-  if (point < 0x80) {
-    out += static_cast<char>(point);
-  } else if (point < 0x800) {
-    out += static_cast<char>(0xC0 | (point >> 6));
-    out += static_cast<char>(0x80 | (point & 0x3F));
-  } else if (point < 0x10000) {
-    out += static_cast<char>(0xE0 | (point >> 12));
-    out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (point & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (point >> 18));
-    out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (point & 0x3F));
-  }
-}
-
 // Control characters and the marks that embed or override the direction of text (which
 // can make a report show other calls than it holds) are not shown.
 char32_t Shown(char32_t point) {
@@ -147,7 +129,7 @@ std::string CleanText(std::string_view bytes) {
       const auto byte = static_cast<unsigned char>(bytes[i++]);
       point = byte < 0x80 ? byte : FromCp1251(byte);
     }
-    AppendUtf8(out, Shown(point));
+    text::AppendUtf8(out, Shown(point));
   }
   return out;
 }

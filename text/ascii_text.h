@@ -27,4 +27,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Whether the text is one or more of the digits 0 to 9; an empty text is not.
 bool AllDigits(std::string_view text);
 
+// AppendUtf8()
+// Appends the code point `point` (at most U+10FFFF) to `out` in UTF-8.
+void AppendUtf8(std::string& out, char32_t point);
+
 }  // namespace text
