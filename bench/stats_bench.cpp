@@ -136,8 +136,8 @@ void BM_CheckCall_Plugin(benchmark::State& state) {
 
 /*===-- The reference model ---------------------------------------------------===*/
 
-QsoArguments Arguments(const bench::SyntheticQso& q) {
-  QsoArguments qso;
+stats::QsoArguments Arguments(const bench::SyntheticQso& q) {
+  stats::QsoArguments qso;
   qso.ownCall = kOwnCall;
   qso.call = q.call;
   qso.time = q.time;
@@ -156,7 +156,7 @@ QsoArguments Arguments(const bench::SyntheticQso& q) {
 void BM_ScoreLog_Reference(benchmark::State& state) {
   const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
   EnterFolder(g_scratch, "reference", log);
-  reference::Model model;
+  stats::reference::Model model;
   int score = 0;
   for (auto _ : state) {
     model.ResetStats(0, kOwnCall, StartDate());
@@ -169,7 +169,7 @@ void BM_ScoreLog_Reference(benchmark::State& state) {
 void BM_CheckCall_Reference(benchmark::State& state) {
   const bench::SyntheticLog& log = Log(static_cast<std::size_t>(state.range(0)));
   EnterFolder(g_scratch, "reference", log);
-  reference::Model model;
+  stats::reference::Model model;
   model.ResetStats(0, kOwnCall, StartDate());
   for (const bench::SyntheticQso& qso : log.qsos) model.AddData(Arguments(qso));
   const std::vector<bench::SyntheticQso> typed = TypedCalls(log);

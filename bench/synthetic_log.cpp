@@ -75,7 +75,7 @@ SyntheticLog MakeSyntheticLog(std::size_t count) {
     qso.sentNumber = Serial(i % 9999 + 1);
     qso.rcvdNumber = Serial(random() % 2000 + 1);
     qso.time.dt = startDay + static_cast<double>(i) / 1440.0;
-    qso.time.status = COleDateTime::valid;
+    qso.time.status = COleDateTime::kValid;
     log.qsos.push_back(std::move(qso));
   }
   return log;

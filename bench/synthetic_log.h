@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 namespace bench {
 

@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const zelta::QsoLog log = zelta::ReadAdifLog(bytes);
-  FUZZ_REQUIRE(log.format == zelta::LogFormat::Adif);
+  FUZZ_REQUIRE(log.format == zelta::LogFormat::kAdif);
   fuzz::CheckLog(log, size);
   try {
     fuzz::CheckLog(zelta::ReadLog(bytes), size);

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const zelta::QsoLog log = zelta::ReadCabrilloLog(bytes);
-  FUZZ_REQUIRE(log.format == zelta::LogFormat::Cabrillo);
+  FUZZ_REQUIRE(log.format == zelta::LogFormat::kCabrillo);
   fuzz::CheckLog(log, size);
   return 0;
 }

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  reference::Differential both(g_scratch / "run", [&input](unsigned n) {
+  stats::reference::Differential both(g_scratch / "run", [&input](unsigned n) {
     return input.ConsumeIntegralInRange<unsigned>(0, n - 1);
   });
   for (int step = 0; step < 400 && input.remaining_bytes() > 0; ++step) {

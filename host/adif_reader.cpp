@@ -104,7 +104,7 @@ class AdifReader {
  public:
   AdifReader(std::string_view bytes, const QsoSink& sink)
       : bytes_(bytes), lines_(bytes), sink_(sink) {
-    log_.format = LogFormat::Adif;
+    log_.format = LogFormat::kAdif;
   }
 
   QsoLog Read() {

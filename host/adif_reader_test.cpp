@@ -170,13 +170,13 @@ TEST(ReadLog, RecognisesTheFormatAndTheEncodingByContent) {
     std::size_t qsoOffset;  // of the first QSO in the file
   };
   const Case cases[] = {
-      {kRecord, LogFormat::Adif, 0},
-      {"\xEF\xBB\xBF" + kRecord, LogFormat::Adif, 3},
-      {"Subject: my log\r\n<p>form</p>\r\n" + cabrillo, LogFormat::Cabrillo, 30 + 36},
-      {"QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n", LogFormat::Cabrillo, 0},
-      {utf16(kRecord, true, true), LogFormat::Adif, 2},
-      {utf16(kRecord, false, false), LogFormat::Adif, 0},
-      {utf16(cabrillo, true, false), LogFormat::Cabrillo, 2 * 36},
+      {kRecord, LogFormat::kAdif, 0},
+      {"\xEF\xBB\xBF" + kRecord, LogFormat::kAdif, 3},
+      {"Subject: my log\r\n<p>form</p>\r\n" + cabrillo, LogFormat::kCabrillo, 30 + 36},
+      {"QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 599 017\n", LogFormat::kCabrillo, 0},
+      {utf16(kRecord, true, true), LogFormat::kAdif, 2},
+      {utf16(kRecord, false, false), LogFormat::kAdif, 0},
+      {utf16(cabrillo, true, false), LogFormat::kCabrillo, 2 * 36},
   };
   for (const Case& c : cases) {
     const QsoLog log = ReadLog(c.bytes);

@@ -151,7 +151,7 @@ std::size_t CabrilloStart(std::string_view bytes) {
 
 QsoLog ReadCabrilloLog(std::string_view bytes, const QsoSink& sink) {
   QsoLog log;
-  log.format = LogFormat::Cabrillo;
+  log.format = LogFormat::kCabrillo;
   NoteGroups skipped(log.skipped, "QSO line");
   const std::size_t start = CabrilloStart(bytes);
   std::size_t linesBefore = 0, qsosAfterEnd = 0;

@@ -10,7 +10,7 @@ namespace {
 COleDateTime OleDate(const platform::CalendarTime& time) {
   COleDateTime date;
   date.dt = platform::CalendarToOleDate(time);
-  date.status = COleDateTime::valid;
+  date.status = COleDateTime::kValid;
   return date;
 }
 

@@ -15,7 +15,7 @@
 
 namespace zelta {
 
-enum class LogFormat { Adif, Cabrillo };
+enum class LogFormat { kAdif, kCabrillo };
 
 // Where in the log file something stands: byte offset (from 0) and line (from 1).
 struct LogPosition {
@@ -48,7 +48,7 @@ struct LogNote {
 };
 
 struct QsoLog {
-  LogFormat format = LogFormat::Adif;
+  LogFormat format = LogFormat::kAdif;
   std::string ownCall;           // STATION_CALLSIGN, OPERATOR or CALLSIGN; may be empty
   std::vector<LogQso> qsos;      // in log order (empty when a sink took them)
   std::vector<LogNote> skipped;  // records left out; `count` says how many each

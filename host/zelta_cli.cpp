@@ -476,7 +476,7 @@ void AddLog(StatsPlugin& plugin, const QsoLog& log, const QsoHandover& qsos,
     text += ", " + std::to_string(refused) + " refused (see " + stats::CheckFileName(ownCall) + ")";
   }
   if (const std::size_t skipped = SkippedCount(log)) {
-    text += "; " + Count(skipped, log.format == LogFormat::Adif ? "record" : "QSO line") +
+    text += "; " + Count(skipped, log.format == LogFormat::kAdif ? "record" : "QSO line") +
             " of the log skipped";
   }
   Note(text);

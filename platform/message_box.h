@@ -9,7 +9,7 @@
 
 namespace platform {
 
-enum class MessageIcon { None, Information };
+enum class MessageIcon { kNone, kInformation };
 
 // ShowMessageBox()
 // Shows `text` with one OK button and returns when the operator has closed it.

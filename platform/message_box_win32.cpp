@@ -9,7 +9,7 @@ void ShowMessageBoxNative(const std::string& text, const char* caption, MessageI
                           bool ownedByActiveWindow) {
   HWND owner = ownedByActiveWindow ? GetActiveWindow() : nullptr;
   UINT type = MB_OK;
-  if (icon == MessageIcon::Information) type |= MB_ICONINFORMATION;
+  if (icon == MessageIcon::kInformation) type |= MB_ICONINFORMATION;
   MessageBoxA(owner, text.c_str(), caption, type);
 }
 

@@ -19,13 +19,13 @@ inline constexpr int kDialogCancel = 2;    // Cancel, Esc, the close box, end of
 inline constexpr int kDialogNotShown = -1;  // the dialog could not be created
 
 enum class FieldKind {
-  Line,    // one-line edit control
-  Lines,   // edit control of several lines; CR LF between the lines
-  Combo,   // combo box with an edit field: pick an item or type any text
-  Choice,  // radio buttons, each setting `value` when clicked
+  kLine,    // one-line edit control
+  kLines,   // edit control of several lines; CR LF between the lines
+  kCombo,   // combo box with an edit field: pick an item or type any text
+  kChoice,  // radio buttons, each setting `value` when clicked
 };
 
-// One radio button of a Choice field.
+// One radio button of a choice field.
 struct ChoiceOption {
   int controlId = 0;
   std::string text;  // the button's text, offered by the terminal form
@@ -34,7 +34,7 @@ struct ChoiceOption {
 
 // One control of the template and the value it edits.
 struct DialogField {
-  FieldKind kind = FieldKind::Line;
+  FieldKind kind = FieldKind::kLine;
   int controlId = 0;  // Line, Lines, Combo: the control in the template
   std::string label;  // the text the template shows beside the control
   std::string text;   // Line, Lines, Combo: shown when the dialog opens, taken back on OK

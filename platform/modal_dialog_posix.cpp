@@ -177,24 +177,24 @@ int RunModalDialogNative(DialogForm& form) {
   // The answers go into a copy: Cancel and the end of input take no text back.
   DialogForm answers = form;
   bool hasTexts = false;
-  for (const DialogField& field : form.fields) hasTexts |= field.kind != FieldKind::Choice;
+  for (const DialogField& field : form.fields) hasTexts |= field.kind != FieldKind::kChoice;
   Write("\n" + form.caption + "\n");
   if (hasTexts) Write("(Enter keeps a value; \".\" alone empties it)\n");
   for (std::size_t i = 0; i < answers.fields.size(); ++i) {
     DialogField& field = answers.fields[i];
     bool answered = true;
     switch (field.kind) {
-      case FieldKind::Line: answered = AskLine(field); break;
-      case FieldKind::Lines: answered = AskLines(field); break;
-      case FieldKind::Combo: answered = AskCombo(field); break;
-      case FieldKind::Choice: answered = AskChoice(field); break;
+      case FieldKind::kLine: answered = AskLine(field); break;
+      case FieldKind::kLines: answered = AskLines(field); break;
+      case FieldKind::kCombo: answered = AskCombo(field); break;
+      case FieldKind::kChoice: answered = AskChoice(field); break;
     }
     if (!answered) {
       Write("\n");
       return kDialogCancel;
     }
     // A click on a radio button counts at once, as in the window.
-    if (field.kind == FieldKind::Choice) form.fields[i].value = field.value;
+    if (field.kind == FieldKind::kChoice) form.fields[i].value = field.value;
   }
   const auto result = AskOkOrCancel();
   if (!result) {
@@ -203,7 +203,7 @@ int RunModalDialogNative(DialogForm& form) {
   }
   if (*result == kDialogOk) {
     for (std::size_t i = 0; i < form.fields.size(); ++i) {
-      if (form.fields[i].kind != FieldKind::Choice) form.fields[i].text = answers.fields[i].text;
+      if (form.fields[i].kind != FieldKind::kChoice) form.fields[i].text = answers.fields[i].text;
     }
   }
   return *result;

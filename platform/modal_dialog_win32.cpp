@@ -32,11 +32,11 @@ void FillControls(HWND dialog, const DialogForm& form) {
   for (const DialogField& field : form.fields) {
     HWND control = GetDlgItem(dialog, field.controlId);
     switch (field.kind) {
-      case FieldKind::Line:
-      case FieldKind::Lines:
+      case FieldKind::kLine:
+      case FieldKind::kLines:
         SetWindowTextA(control, field.text.c_str());
         break;
-      case FieldKind::Combo: {
+      case FieldKind::kCombo: {
         for (const std::string& item : field.items) {
           SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         }
@@ -48,7 +48,7 @@ void FillControls(HWND dialog, const DialogForm& form) {
         }
         break;
       }
-      case FieldKind::Choice:
+      case FieldKind::kChoice:
         // The radio buttons start unchecked: only a click says something.
         break;
     }
@@ -57,14 +57,14 @@ void FillControls(HWND dialog, const DialogForm& form) {
 
 void TakeTexts(HWND dialog, DialogForm& form) {
   for (DialogField& field : form.fields) {
-    if (field.kind == FieldKind::Choice) continue;
+    if (field.kind == FieldKind::kChoice) continue;
     field.text = ControlText(GetDlgItem(dialog, field.controlId));
   }
 }
 
 void FollowClick(DialogForm& form, int controlId) {
   for (DialogField& field : form.fields) {
-    if (field.kind != FieldKind::Choice) continue;
+    if (field.kind != FieldKind::kChoice) continue;
     for (const ChoiceOption& option : field.options) {
       if (option.controlId == controlId) field.value = option.value;
     }

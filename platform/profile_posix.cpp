@@ -21,12 +21,12 @@ std::string_view CText(const std::string& text) {
   return std::string_view(text.c_str());
 }
 
-enum class ReadResult { Read, Missing, Failed };
+enum class ReadResult { kRead, kMissing, kFailed };
 
 // The whole file at native `path` into `bytes`; its mode into `mode` when read.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t& mode) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
   struct stat info {};
   bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   mode = info.st_mode & 07777;
@@ -40,7 +40,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t& mo
     bytes.append(chunk, static_cast<std::size_t>(got));
   }
   ::close(fd);
-  return ok ? ReadResult::Read : ReadResult::Failed;
+  return ok ? ReadResult::kRead : ReadResult::kFailed;
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ std::string ReadProfileString(const std::string& section, const std::string& key
                               const std::string& file) {
   std::string bytes;
   mode_t mode = 0;
-  if (ReadWholeFile(NativePath(file), bytes, mode) != ReadResult::Read) {
+  if (ReadWholeFile(NativePath(file), bytes, mode) != ReadResult::kRead) {
     return ProfileDefaultString(CText(defaultValue), bufferSize);
   }
   return ProfileStringFromBytes(bytes, CText(section), CText(key), CText(defaultValue),
@@ -72,10 +72,10 @@ bool WriteProfileString(const std::string& section, const std::string& key,
   std::string bytes;
   mode_t mode = 0;
   const ReadResult read = ReadWholeFile(path, bytes, mode);
-  if (read == ReadResult::Failed) return false;  // never overwrite what could not be read
+  if (read == ReadResult::kFailed) return false;  // never overwrite what could not be read
   const std::optional<std::string> updated = ProfileBytesWithValue(bytes, section, key, value);
   if (!updated) return false;
-  if (read == ReadResult::Read && *updated == bytes) return true;  // value already stored
+  if (read == ReadResult::kRead && *updated == bytes) return true;  // value already stored
   return WriteFileAtomically(path, *updated);  // keeps the old file's mode
 }
 

@@ -35,7 +35,7 @@ bool IsUtf16(std::string_view bytes) {
          static_cast<unsigned char>(bytes[1]) == 0xFE;
 }
 
-enum class LineKind { Blank, Header, Comment, Key, Other };
+enum class LineKind { kBlank, kHeader, kComment, kKey, kOther };
 
 // One physical line: its text at [begin, end) and the offset of the next line
 // (after its CR, LF or CR LF; equal to `end` for a last line without a break).
@@ -45,7 +45,7 @@ struct Line {
   std::size_t begin = 0;
   std::size_t end = 0;
   std::size_t next = 0;
-  LineKind kind = LineKind::Blank;
+  LineKind kind = LineKind::kBlank;
   std::string_view name;
   std::size_t equalsAt = 0;
   std::size_t valueBegin = 0;
@@ -70,21 +70,21 @@ Line ReadLine(std::string_view bytes, std::size_t begin) {
   if (text.front() == '[') {
     const std::size_t close = text.rfind(']');
     if (close != std::string_view::npos) {
-      line.kind = LineKind::Header;
+      line.kind = LineKind::kHeader;
       line.name = Trim(text.substr(1, close - 1));
       return line;
     }
   }
   if (text.front() == ';') {
-    line.kind = LineKind::Comment;
+    line.kind = LineKind::kComment;
     return line;
   }
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    line.kind = LineKind::Other;
+    line.kind = LineKind::kOther;
     return line;
   }
-  line.kind = LineKind::Key;
+  line.kind = LineKind::kKey;
   line.name = Trim(text.substr(0, equals));
   const std::size_t textBegin = static_cast<std::size_t>(text.data() - bytes.data());
   line.equalsAt = textBegin + equals;
@@ -111,14 +111,14 @@ Location Locate(std::string_view bytes, std::string_view section, std::string_vi
   for (std::size_t at = 0; at < bytes.size();) {
     const Line line = ReadLine(bytes, at);
     at = line.next;
-    if (line.kind == LineKind::Header) {
+    if (line.kind == LineKind::kHeader) {
       if (inSection) break;  // only the first section of the name counts
       inSection = SameName(line.name, section);
       if (!inSection) continue;
       where.sectionFound = true;
-    } else if (!inSection || line.kind == LineKind::Blank) {
+    } else if (!inSection || line.kind == LineKind::kBlank) {
       continue;
-    } else if (line.kind == LineKind::Key && !where.key && SameName(line.name, key)) {
+    } else if (line.kind == LineKind::kKey && !where.key && SameName(line.name, key)) {
       where.key = line;
     }
     where.insertAt = line.next;

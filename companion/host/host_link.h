@@ -11,7 +11,7 @@
 namespace companion {
 
 // Programmatic identifier of the host's automation object.
-inline constexpr char hostProgId[] = "Orvo2.Application";
+inline constexpr char kHostProgId[] = "Orvo2.Application";
 
 // An error raised by the host (or by the automation layer) during a call.
 struct HostError {
@@ -37,7 +37,7 @@ class HostLink {
 
   // FindHostWindow()
   // The first top-level window, in the system's enumeration order, whose class
-  // name begins with hostWindowClassPrefix; nullptr when there is none.
+  // name begins with kHostWindowClassPrefix; nullptr when there is none.
   virtual void* FindHostWindow() = 0;
 
   // FocusHost()

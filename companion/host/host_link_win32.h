@@ -12,7 +12,7 @@ namespace companion {
 class Win32HostLink final : public HostLink {
  public:
   // `progId` names the automation object; tests pass their own.
-  explicit Win32HostLink(std::string progId = hostProgId) : progId_(std::move(progId)) {}
+  explicit Win32HostLink(std::string progId = kHostProgId) : progId_(std::move(progId)) {}
   ~Win32HostLink() override { ReleaseHost(); }
   Win32HostLink(const Win32HostLink&) = delete;
   Win32HostLink& operator=(const Win32HostLink&) = delete;

@@ -13,9 +13,9 @@
 namespace companion {
 namespace {
 
-constexpr char testProgId[] = "ZeltaTest.HostLinkApplication";
-constexpr char testClsidText[] = "{0B7D4E21-5C3A-4F89-A1D6-93E2C4B8F017}";
-const CLSID testClsid = {0x0b7d4e21, 0x5c3a, 0x4f89, {0xa1, 0xd6, 0x93, 0xe2, 0xc4, 0xb8, 0xf0, 0x17}};
+constexpr char kTestProgId[] = "ZeltaTest.HostLinkApplication";
+constexpr char kTestClsidText[] = "{0B7D4E21-5C3A-4F89-A1D6-93E2C4B8F017}";
+const CLSID kTestClsid = {0x0b7d4e21, 0x5c3a, 0x4f89, {0xa1, 0xd6, 0x93, 0xe2, 0xc4, 0xb8, 0xf0, 0x17}};
 
 class ComApartment {
  public:
@@ -25,10 +25,10 @@ class ComApartment {
 
 TEST(Win32HostLink, BindsOnlyToARunningObjectAndKeepsTheLastReference) {
   ComApartment apartment;
-  ASSERT_TRUE(fake_host::RegisterProgId(testProgId, testClsidText));
+  ASSERT_TRUE(fake_host::RegisterProgId(kTestProgId, kTestClsidText));
   fake_host::FakeApplication application([](const std::wstring&) { return false; },
                                          {L"", S_OK});
-  Win32HostLink link(testProgId);
+  Win32HostLink link(kTestProgId);
 
   // Registered, but nothing running: no bind, nothing started.
   EXPECT_FALSE(link.BindHost());
@@ -38,7 +38,7 @@ TEST(Win32HostLink, BindsOnlyToARunningObjectAndKeepsTheLastReference) {
   EXPECT_FALSE(unknown.BindHost());
 
   DWORD cookie = 0;
-  ASSERT_EQ(RegisterActiveObject(&application, testClsid, ACTIVEOBJECT_WEAK, &cookie), S_OK);
+  ASSERT_EQ(RegisterActiveObject(&application, kTestClsid, ACTIVEOBJECT_WEAK, &cookie), S_OK);
   LONG tableReferences = application.OutsideReferences();
   ASSERT_TRUE(link.BindHost());
   EXPECT_EQ(application.OutsideReferences(), tableReferences + 1);
@@ -60,7 +60,7 @@ TEST(Win32HostLink, BindsOnlyToARunningObjectAndKeepsTheLastReference) {
 
 TEST(Win32HostLink, RunsExecuteMacrosWithTheTextAndReportsHostErrors) {
   ComApartment apartment;
-  ASSERT_TRUE(fake_host::RegisterProgId(testProgId, testClsidText));
+  ASSERT_TRUE(fake_host::RegisterProgId(kTestProgId, kTestClsidText));
   std::vector<std::wstring> received;
   fake_host::FakeApplication application(
       [&received](const std::wstring& macro) {
@@ -68,7 +68,7 @@ TEST(Win32HostLink, RunsExecuteMacrosWithTheTextAndReportsHostErrors) {
         return macro == L"<MODE:RTTY>";
       },
       {L"Unknown mode", static_cast<SCODE>(0x80040202)});
-  Win32HostLink link(testProgId);
+  Win32HostLink link(kTestProgId);
 
   // Nothing bound yet: an error, not a crash.
   std::optional<HostError> error = link.RunHostMacro("<MODE:CW>");
@@ -76,7 +76,7 @@ TEST(Win32HostLink, RunsExecuteMacrosWithTheTextAndReportsHostErrors) {
   EXPECT_EQ(static_cast<unsigned long>(error->code), 0x80004003UL);  // E_POINTER
 
   DWORD cookie = 0;
-  ASSERT_EQ(RegisterActiveObject(&application, testClsid, ACTIVEOBJECT_WEAK, &cookie), S_OK);
+  ASSERT_EQ(RegisterActiveObject(&application, kTestClsid, ACTIVEOBJECT_WEAK, &cookie), S_OK);
   ASSERT_TRUE(link.BindHost());
   EXPECT_FALSE(link.RunHostMacro("<MODE:CW>").has_value());
   EXPECT_FALSE(link.RunHostMacro("<MODE:SSB>").has_value());

@@ -7,7 +7,7 @@ namespace companion {
 
 bool IsHostWindowClass(const char* className) {
   // strncmp stops at the name's terminator, so a shorter name differs there.
-  return std::strncmp(className, hostWindowClassPrefix, sizeof hostWindowClassPrefix - 1) == 0;
+  return std::strncmp(className, kHostWindowClassPrefix, sizeof kHostWindowClassPrefix - 1) == 0;
 }
 
 }  // namespace companion

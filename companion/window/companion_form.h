@@ -13,10 +13,10 @@
 namespace companion {
 
 // Texts the operator sees.
-inline constexpr char hostNotLoadedText[] = "Orvo2 is not loaded";
-inline constexpr char instanceSemaphoreName[] = "Ruva_Roda";
-inline constexpr char cwMacro[] = "<MODE:CW>";
-inline constexpr char ssbMacro[] = "<MODE:SSB>";
+inline constexpr char kHostNotLoadedText[] = "Orvo2 is not loaded";
+inline constexpr char kInstanceSemaphoreName[] = "Ruva_Roda";
+inline constexpr char kCwMacro[] = "<MODE:CW>";
+inline constexpr char kSsbMacro[] = "<MODE:SSB>";
 
 // The single-instance marker as the system handed it out.
 struct InstanceMarker {
@@ -39,8 +39,8 @@ class FormServices {
 
 // What the window does after an event.
 enum class FormNext {
-  KeepRunning,  // go on (after Load: show the window and start the timer)
-  EndProgram,   // end at once: no further event, destroy the window, exit
+  kKeepRunning,  // go on (after Load: show the window and start the timer)
+  kEndProgram,   // end at once: no further event, destroy the window, exit
 };
 
 // HostErrorText()
@@ -60,8 +60,8 @@ class CompanionForm {
   // Mode buttons: send the macro, then give the host the foreground. An error
   // raised by the host is reported and the program keeps running; the host then
   // keeps the mode it had, and the foreground stays where it is.
-  FormNext ClickCw() { return SwitchMode(cwMacro); }
-  FormNext ClickSsb() { return SwitchMode(ssbMacro); }
+  FormNext ClickCw() { return SwitchMode(kCwMacro); }
+  FormNext ClickSsb() { return SwitchMode(kSsbMacro); }
 
   // Host watch: bind again; ends the program silently once the host is gone.
   FormNext Tick();

@@ -93,7 +93,7 @@ TEST(CompanionForm, StartUpGoesTopmostThenSwitchesToCwThenFocusesTheHost) {
     Companion c;
     c.host.failingMacro = k.failingMacro;
     c.host.window = k.window;
-    EXPECT_EQ(c.form.Load(), FormNext::KeepRunning);
+    EXPECT_EQ(c.form.Load(), FormNext::kKeepRunning);
     EXPECT_THAT(c.journal, ElementsAre("bind", "semaphore Ruva_Roda", "find window", "topmost",
                                        "macro <MODE:CW>", k.focus));
     EXPECT_THAT(c.services.messages, IsEmpty()) << k.failingMacro;
@@ -105,7 +105,7 @@ TEST(CompanionForm, StartUpEndsWithoutHostOrUnlessItIsTheOnlyCopy) {
   // copy is not locked out.
   Companion alone;
   alone.host.hostRunning = false;
-  EXPECT_EQ(alone.form.Load(), FormNext::EndProgram);
+  EXPECT_EQ(alone.form.Load(), FormNext::kEndProgram);
   EXPECT_THAT(alone.journal, ElementsAre("bind", "message", "release"));
   EXPECT_THAT(alone.services.messages, ElementsAre("Orvo2 is not loaded"));
 
@@ -115,7 +115,7 @@ TEST(CompanionForm, StartUpEndsWithoutHostOrUnlessItIsTheOnlyCopy) {
                                       InstanceMarker{false, 0}, InstanceMarker{true, 87}}) {
     Companion c;
     c.services.marker = marker;
-    EXPECT_EQ(c.form.Load(), FormNext::EndProgram) << marker.lastError;
+    EXPECT_EQ(c.form.Load(), FormNext::kEndProgram) << marker.lastError;
     EXPECT_THAT(c.journal, ElementsAre("bind", "semaphore Ruva_Roda", "release"))
         << "a second copy must send no macro and take no focus";
     EXPECT_THAT(c.services.messages, IsEmpty());
@@ -124,13 +124,13 @@ TEST(CompanionForm, StartUpEndsWithoutHostOrUnlessItIsTheOnlyCopy) {
 
 TEST(CompanionForm, ButtonsSendTheirMacroEveryTimeAndStopAtAHostError) {
   Companion c;
-  ASSERT_EQ(c.form.Load(), FormNext::KeepRunning);
+  ASSERT_EQ(c.form.Load(), FormNext::kKeepRunning);
   c.journal.clear();
   // The button keeps no state: the same mode again sends the macro again.
-  EXPECT_EQ(c.form.ClickCw(), FormNext::KeepRunning);
-  EXPECT_EQ(c.form.ClickCw(), FormNext::KeepRunning);
+  EXPECT_EQ(c.form.ClickCw(), FormNext::kKeepRunning);
+  EXPECT_EQ(c.form.ClickCw(), FormNext::kKeepRunning);
   c.host.failingMacro = "<MODE:SSB>";
-  EXPECT_EQ(c.form.ClickSsb(), FormNext::KeepRunning) << "a host error must not end the program";
+  EXPECT_EQ(c.form.ClickSsb(), FormNext::kKeepRunning) << "a host error must not end the program";
   // The action stops at the error: no focus change, and nothing is released.
   EXPECT_THAT(c.journal, ElementsAre("macro <MODE:CW>", "focus host", "macro <MODE:CW>",
                                      "focus host", "macro <MODE:SSB>", "message"));
@@ -138,11 +138,11 @@ TEST(CompanionForm, ButtonsSendTheirMacroEveryTimeAndStopAtAHostError) {
 
 TEST(CompanionForm, HostWatchOnlyBindsALiveHostAgain) {
   Companion c;
-  ASSERT_EQ(c.form.Load(), FormNext::KeepRunning);
+  ASSERT_EQ(c.form.Load(), FormNext::kKeepRunning);
   c.journal.clear();
-  EXPECT_EQ(c.form.Tick(), FormNext::KeepRunning);
+  EXPECT_EQ(c.form.Tick(), FormNext::kKeepRunning);
   c.host.hostRunning = false;
-  EXPECT_EQ(c.form.Tick(), FormNext::EndProgram);
+  EXPECT_EQ(c.form.Tick(), FormNext::kEndProgram);
   EXPECT_THAT(c.journal, ElementsAre("bind", "bind", "release"));
 }
 

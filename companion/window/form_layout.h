@@ -4,7 +4,7 @@
 
 namespace companion {
 
-inline constexpr char formCaption[] = "ZELTA TROPHY ";  // the blank belongs to it
+inline constexpr char kFormCaption[] = "ZELTA TROPHY ";  // the blank belongs to it
 
 // A rectangle in twips or in pixels.
 struct FormRect {
@@ -25,26 +25,26 @@ struct ButtonLayout {
   FormRect twips;
 };
 
-inline constexpr RgbColour formBackground{192, 192, 192};
-inline constexpr RgbColour buttonBackground{224, 224, 224};
+inline constexpr RgbColour kFormBackground{192, 192, 192};
+inline constexpr RgbColour kButtonBackground{224, 224, 224};
 
 // The client area's size and where it sits on the screen, in twips.
-inline constexpr FormRect formClientTwips{450, 3105, 2490, 600};
+inline constexpr FormRect kFormClientTwips{450, 3105, 2490, 600};
 
 // Control ids stay clear of IDOK and IDCANCEL, which dialog keys produce.
-inline constexpr int cwButtonId = 101;
-inline constexpr int ssbButtonId = 103;
+inline constexpr int kCwButtonId = 101;
+inline constexpr int kSsbButtonId = 103;
 
 // In tab order: CW first, then SSB.
-inline constexpr ButtonLayout formButtons[] = {
-    {cwButtonId, "CW", {360, 120, 732, 372}},
-    {ssbButtonId, "SSB", {1440, 120, 732, 372}},
+inline constexpr ButtonLayout kFormButtons[] = {
+    {kCwButtonId, "CW", {360, 120, 732, 372}},
+    {kSsbButtonId, "SSB", {1440, 120, 732, 372}},
 };
 
 // The buttons' font: Verdana, 8.25 points, bold, Cyrillic character set.
-inline constexpr char buttonFontFace[] = "Verdana";
-inline constexpr double buttonFontPoints = 8.25;
-inline constexpr int buttonFontCharset = 204;
+inline constexpr char kButtonFontFace[] = "Verdana";
+inline constexpr double kButtonFontPoints = 8.25;
+inline constexpr int kButtonFontCharset = 204;
 
 // TwipsToPixels()
 // `twips` at `dotsPerInch`, rounded to the nearest pixel (15 twips are one pixel at 96).

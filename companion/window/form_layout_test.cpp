@@ -8,7 +8,7 @@ namespace {
 
 TEST(FormLayout, TwipsBecomePixelsAtTheDisplaysDotsPerInch) {
   // At 96 dots per inch 15 twips make a pixel: the client area is 166 by 40.
-  FormRect client = PixelRect(formClientTwips, 96, 96);
+  FormRect client = PixelRect(kFormClientTwips, 96, 96);
   EXPECT_EQ(client.left, 30);
   EXPECT_EQ(client.top, 207);
   EXPECT_EQ(client.width, 166);
@@ -21,7 +21,7 @@ TEST(FormLayout, TwipsBecomePixelsAtTheDisplaysDotsPerInch) {
   EXPECT_EQ(TwipsToPixels(-15, 96), -1);
 
   // Horizontal values follow the horizontal resolution, vertical ones the vertical.
-  FormRect button = PixelRect(formButtons[1].twips, 144, 96);
+  FormRect button = PixelRect(kFormButtons[1].twips, 144, 96);
   EXPECT_EQ(button.left, 144);
   EXPECT_EQ(button.width, 73);   // 73.2
   EXPECT_EQ(button.top, 8);
@@ -29,9 +29,9 @@ TEST(FormLayout, TwipsBecomePixelsAtTheDisplaysDotsPerInch) {
 }
 
 TEST(FormLayout, ButtonFontHeightFollowsTheVerticalResolution) {
-  EXPECT_EQ(FontHeightForPoints(buttonFontPoints, 96), -11);
-  EXPECT_EQ(FontHeightForPoints(buttonFontPoints, 120), -14);  // 13.75
-  EXPECT_EQ(FontHeightForPoints(buttonFontPoints, 144), -17);  // 16.5
+  EXPECT_EQ(FontHeightForPoints(kButtonFontPoints, 96), -11);
+  EXPECT_EQ(FontHeightForPoints(kButtonFontPoints, 120), -14);  // 13.75
+  EXPECT_EQ(FontHeightForPoints(kButtonFontPoints, 144), -17);  // 16.5
 }
 
 }  // namespace

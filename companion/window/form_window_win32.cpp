@@ -11,11 +11,11 @@
 namespace companion {
 namespace {
 
-constexpr char formClassName[] = "Ext_zelta.Form1";
-constexpr char programTitle[] = "Ext_zelta";
-constexpr UINT_PTR hostWatchTimer = 1;
-constexpr UINT hostWatchMilliseconds = 500;
-constexpr DWORD formStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // no maximize, no minimize
+constexpr char kFormClassName[] = "Ext_zelta.Form1";
+constexpr char kProgramTitle[] = "Ext_zelta";
+constexpr UINT_PTR kHostWatchTimer = 1;
+constexpr UINT kHostWatchMilliseconds = 500;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // no maximize, no minimize
 
 COLORREF ToColorRef(RgbColour colour) { return RGB(colour.red, colour.green, colour.blue); }
 
@@ -27,7 +27,7 @@ class Win32FormServices final : public FormServices {
     // Before the window is shown the box stands alone; afterwards the window
     // owns it, so that no click reaches the buttons while it is open.
     HWND owner = (window_ != nullptr && IsWindowVisible(window_)) ? window_ : nullptr;
-    MessageBoxA(owner, text.c_str(), programTitle, MB_OK | (owner ? 0 : MB_SETFOREGROUND));
+    MessageBoxA(owner, text.c_str(), kProgramTitle, MB_OK | (owner ? 0 : MB_SETFOREGROUND));
   }
 
   InstanceMarker CreateInstanceSemaphore(const char* name) override {
@@ -66,7 +66,7 @@ FormContext context;
 [[noreturn]] void EndProgram(HWND window) {
   context.ending = true;
   if (window != nullptr) {
-    KillTimer(window, hostWatchTimer);
+    KillTimer(window, kHostWatchTimer);
     DestroyWindow(window);
   }
   context.host->ReleaseHost();
@@ -75,7 +75,7 @@ FormContext context;
 }
 
 void Carry(HWND window, FormNext next) {
-  if (next == FormNext::EndProgram) EndProgram(window);
+  if (next == FormNext::kEndProgram) EndProgram(window);
 }
 
 void DrawButton(const DRAWITEMSTRUCT& item) {
@@ -106,12 +106,12 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == cwButtonId) Carry(window, context.form->ClickCw());
-        if (LOWORD(wParam) == ssbButtonId) Carry(window, context.form->ClickSsb());
+        if (LOWORD(wParam) == kCwButtonId) Carry(window, context.form->ClickCw());
+        if (LOWORD(wParam) == kSsbButtonId) Carry(window, context.form->ClickSsb());
       }
       return 0;
     case WM_TIMER:
-      if (wParam == hostWatchTimer) Carry(window, context.form->Tick());
+      if (wParam == kHostWatchTimer) Carry(window, context.form->Tick());
       return 0;
     case WM_DRAWITEM:
       DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -130,14 +130,14 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 HWND CreateForm(HINSTANCE instance) {
-  HBRUSH background = CreateSolidBrush(ToColorRef(formBackground));
+  HBRUSH background = CreateSolidBrush(ToColorRef(kFormBackground));
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = FormProcedure;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = background;
-  windowClass.lpszClassName = formClassName;
+  windowClass.lpszClassName = kFormClassName;
   if (RegisterClassA(&windowClass) == 0) return nullptr;
 
   HDC screen = GetDC(nullptr);
@@ -146,21 +146,21 @@ HWND CreateForm(HINSTANCE instance) {
   ReleaseDC(nullptr, screen);
 
   // The layout gives the client area; the frame is added around it.
-  FormRect client = PixelRect(formClientTwips, dpiX, dpiY);
+  FormRect client = PixelRect(kFormClientTwips, dpiX, dpiY);
   RECT frame = {client.left, client.top, client.left + client.width, client.top + client.height};
-  AdjustWindowRectEx(&frame, formStyle, FALSE, 0);
-  HWND window = CreateWindowExA(0, formClassName, formCaption, formStyle, frame.left, frame.top,
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+  HWND window = CreateWindowExA(0, kFormClassName, kFormCaption, kFormStyle, frame.left, frame.top,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 nullptr, instance, nullptr);
   if (window == nullptr) return nullptr;
 
-  context.buttonFont = CreateFontA(FontHeightForPoints(buttonFontPoints, dpiY), 0, 0, 0, FW_BOLD,
-                                   FALSE, FALSE, FALSE, buttonFontCharset, OUT_DEFAULT_PRECIS,
+  context.buttonFont = CreateFontA(FontHeightForPoints(kButtonFontPoints, dpiY), 0, 0, 0, FW_BOLD,
+                                   FALSE, FALSE, FALSE, kButtonFontCharset, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_SWISS, buttonFontFace);
-  context.buttonBrush = CreateSolidBrush(ToColorRef(buttonBackground));
+                                   DEFAULT_PITCH | FF_SWISS, kButtonFontFace);
+  context.buttonBrush = CreateSolidBrush(ToColorRef(kButtonBackground));
   // Created in tab order.
-  for (const ButtonLayout& button : formButtons) {
+  for (const ButtonLayout& button : kFormButtons) {
     FormRect r = PixelRect(button.twips, dpiX, dpiY);
     HWND control = CreateWindowExA(0, "BUTTON", button.caption,
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left,
@@ -190,7 +190,7 @@ int RunFormWindow(void* instance, HostLink& host) {
   // foreground to the host, where the operator goes on typing.
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
-  SetTimer(window, hostWatchTimer, hostWatchMilliseconds, nullptr);
+  SetTimer(window, kHostWatchTimer, kHostWatchMilliseconds, nullptr);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

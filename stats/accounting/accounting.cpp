@@ -5,6 +5,8 @@
 
 #include "stats/region_list/region_list.h"
 
+namespace stats {
+
 namespace {
 
 RefusedQso ToRefused(const QsoArguments& qso) {
@@ -89,3 +91,5 @@ int RemoveData(RunState& run, const QsoArguments& qso) {
   }
   return 1;
 }
+
+}  // namespace stats

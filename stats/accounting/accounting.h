@@ -7,6 +7,8 @@
 #include "stats/state/ole_date_time.h"
 #include "stats/state/run_state.h"
 
+namespace stats {
+
 // The AddData0 / RemoveData0 arguments that the plug-in reads, copied.
 struct QsoArguments {
   std::string ownCall;     // 1: the logging station's call (check-file line only)
@@ -40,3 +42,5 @@ int AddData(RunState& run, QsoArguments qso);
 // the station's multiplier, the station's next stored QSO takes it over.
 // 0 when either number is empty (nothing done), else 1.
 int RemoveData(RunState& run, const QsoArguments& qso);
+
+}  // namespace stats

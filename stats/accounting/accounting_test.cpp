@@ -8,6 +8,8 @@
 #include "platform/message_box.h"
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 namespace {
 
 using testing_support::MakeDate;
@@ -150,3 +152,5 @@ TEST_F(AccountingTest, HostMayCallAgainFromInsideTheMissingListBox) {
 }
 
 }  // namespace
+
+}  // namespace stats

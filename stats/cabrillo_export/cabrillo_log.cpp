@@ -10,6 +10,8 @@
 #include "stats/settings/settings_store.h"
 #include "stats/ubn/file_names.h"
 
+namespace stats {
+
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
@@ -134,3 +136,5 @@ std::string WriteCabrilloLog(EntrantDetails& details, const std::string& claimed
   const bool written = platform::WriteFileAtomically(platform::NativePath(fileName), log);
   return (written ? kFileProducedText : kFileNotProducedText) + fileName;
 }
+
+}  // namespace stats

@@ -11,6 +11,8 @@
 #include "stats/state/ole_date_time.h"
 #include "stats/settings/entrant_details.h"
 
+namespace stats {
+
 // The file of extra header lines copied into every log, in the current directory.
 inline constexpr char kExtraHeaderFile[] = "cabrillo.ini";
 inline constexpr char kCabrilloExtension[] = ".cbr";
@@ -57,3 +59,5 @@ std::string CabrilloLogText(const EntrantDetails& details, const std::string& cl
 // write keeps the previous log. Returns the text for the operator: "File produced: "
 // or, when the log could not be written, "File not produced: ", then the file name.
 std::string WriteCabrilloLog(EntrantDetails& details, const std::string& claimedScore);
+
+}  // namespace stats

@@ -6,6 +6,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 using testing_support::MakeDate;
 using testing_support::ReadFileBytes;
 using testing_support::ScopedWorkDir;
@@ -55,7 +57,7 @@ constexpr char kPlainHeader[] =
 TEST(FormatQsoLine, FillsTheConventionalColumns) {
   const COleDateTime when = MakeDate(2011, 4, 14, 19, 35);
   COleDateTime none;
-  none.status = COleDateTime::null;
+  none.status = COleDateTime::kNull;
   const struct {
     std::string line;
     std::string expected;
@@ -186,3 +188,5 @@ TEST(WriteCabrilloLog, ReportsALogThatCannotBeWritten) {
     EXPECT_EQ(entry.path().extension(), entry.path().filename() == "Q2DEF.cbr" ? ".cbr" : ".ini")
         << "no temporary file is left: " << entry.path();
 }
+
+}  // namespace stats

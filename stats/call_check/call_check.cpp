@@ -4,6 +4,8 @@
 
 #include "stats/region_list/region_list.h"
 
+namespace stats {
+
 int CheckCall(RunState& run, const std::string& call, const std::string& band,
               const std::string& mode, char* message) {
   if (run.qsoStore.HasCallBandMode(call, band, mode)) return kDuplicate;
@@ -13,3 +15,5 @@ int CheckCall(RunState& run, const std::string& call, const std::string& band,
   if (message != nullptr) std::memcpy(message, kNewMultiplierText, sizeof kNewMultiplierText);
   return kNewMultiplier;
 }
+
+}  // namespace stats

@@ -5,6 +5,8 @@
 
 #include "stats/state/run_state.h"
 
+namespace stats {
+
 // The new-multiplier message in Windows-1251 (32 characters):
 // "Новый мульт ! Член конференции !" (new multiplier, conference member).
 inline constexpr char kNewMultiplierText[] =
@@ -20,3 +22,5 @@ enum CallCheckResult { kDuplicate = 0, kOrdinary = 1, kNewMultiplier = 2 };
 // `message` (at least 33 bytes; not written when null). Changes no state.
 int CheckCall(RunState& run, const std::string& call, const std::string& band,
               const std::string& mode, char* message);
+
+}  // namespace stats

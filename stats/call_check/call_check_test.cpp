@@ -8,6 +8,8 @@
 #include "stats/accounting/accounting.h"
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 namespace {
 
 using testing_support::MakeDate;
@@ -99,3 +101,5 @@ TEST_F(CallCheckTest, MissingListCountsAsNotListedAndALaterListingGivesThePromis
 }
 
 }  // namespace
+
+}  // namespace stats

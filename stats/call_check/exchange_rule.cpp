@@ -1,5 +1,7 @@
 #include "stats/call_check/exchange_rule.h"
 
+namespace stats {
+
 int GetExchgCount() { return 1; }
 
 int IsValidExchg(const std::string& exchange, int flag) {
@@ -11,3 +13,5 @@ int IsValidExchg(const std::string& exchange, int flag) {
   }
   return 1;
 }
+
+}  // namespace stats

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace stats {
+
 // GetExchgCount(): the number of exchange fields, always 1.
 int GetExchgCount();
 
@@ -10,3 +12,5 @@ int GetExchgCount();
 // 1 when `flag` (the host's seventh argument) is 0 and `exchange` is three or
 // four decimal digits other than "599"; else 0.
 int IsValidExchg(const std::string& exchange, int flag);
+
+}  // namespace stats

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace stats {
+
 namespace {
 
 TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599AndAZeroSeventhArgument) {
@@ -21,3 +23,5 @@ TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599AndAZeroSeventhArgument) {
 }
 
 }  // namespace
+
+}  // namespace stats

@@ -16,8 +16,10 @@
 #include "platform/modal_dialog.h"
 #include "stats/dialogs/emission_setup_dialog.h"
 #include "stats/dialogs/header_dialog.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "tests/support/test_support.h"
+
+namespace stats {
 
 namespace {
 
@@ -270,3 +272,5 @@ TEST(EmissionTerminalForm, OnlyOkStoresAndWritesTheChoice) {
 }
 
 }  // namespace
+
+}  // namespace stats

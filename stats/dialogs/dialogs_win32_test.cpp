@@ -19,9 +19,11 @@
 #include "stats/dialogs/dialog_ids.h"
 #include "stats/dialogs/emission_setup_dialog.h"
 #include "stats/dialogs/header_dialog.h"
-#include "stats/interface/plugin_state.h"
+#include "stats/state/plugin_state.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win32_windows.h"
+
+namespace stats {
 
 namespace {
 
@@ -294,7 +296,7 @@ TEST(ModalDialog, ComboShowsTheFirstItemThatBeginsWithItsTextOrTheTextItself) {
       {IDC_CATEGORY_MODE, ""}, {IDC_CATEGORY_POWER, "low"}};
   for (const auto& [id, text] : combos) {
     platform::DialogField field;
-    field.kind = platform::FieldKind::Combo;
+    field.kind = platform::FieldKind::kCombo;
     field.controlId = id;
     field.text = text;
     field.items = {"SINGLE-OP", "MULTI-OP", "ALL", "LOW"};
@@ -350,3 +352,5 @@ TEST(ModalDialog, MissingTemplateCannotBeShown) {
 }
 
 }  // namespace
+
+}  // namespace stats

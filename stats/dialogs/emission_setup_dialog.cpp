@@ -10,6 +10,8 @@
 #include "stats/state/plugin_state.h"
 #include "stats/settings/settings_store.h"
 
+namespace stats {
+
 namespace {
 
 // The template's caption in Windows-1251: "Вид излучения" (type of emission).
@@ -17,7 +19,7 @@ constexpr char kEmissionCaption[] = "\xC2\xE8\xE4 \xE8\xE7\xEB\xF3\xF7\xE5\xED\x
 
 platform::DialogForm EmissionForm(std::int32_t emission) {
   platform::DialogField choice;
-  choice.kind = platform::FieldKind::Choice;
+  choice.kind = platform::FieldKind::kChoice;
   choice.options = {{IDC_CW, "CW", 1}, {IDC_SSB, "SSB", 0}};
   choice.value = emission;
 
@@ -60,3 +62,5 @@ void SetupSet(PluginState& state) {
   state.emissionChoice = dialog.emission;
   WriteSetting(kModeKey, std::to_string(state.emissionChoice));
 }
+
+}  // namespace stats

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace stats {
+
 struct PluginState;
 
 // The dialog of template 104 for one call of SetupSet().
@@ -27,3 +29,5 @@ struct EmissionSetupDialog {
 // under "Mode" in the settings file; the outcome of that write is ignored. On
 // Cancel, closing, or a dialog that cannot be shown nothing changes.
 void SetupSet(PluginState& state);
+
+}  // namespace stats

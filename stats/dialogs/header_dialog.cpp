@@ -6,6 +6,8 @@
 #include "stats/dialogs/dialog_ids.h"
 #include "stats/settings/settings_store.h"
 
+namespace stats {
+
 namespace {
 
 using platform::FieldKind;
@@ -22,26 +24,26 @@ struct HeaderControl {
 // The controls in the template's order, which is also the terminal form's order.
 const std::vector<HeaderControl>& HeaderControls() {
   static const std::vector<HeaderControl> controls = {
-      {IDC_SOAPBOX, FieldKind::Lines, "SOAPBOX", &EntrantDetails::soapbox, {}},
-      {IDC_ADDRESS, FieldKind::Lines, "ADDRESS", &EntrantDetails::address, {}},
-      {IDC_EMAIL, FieldKind::Line, "E-MAIL", &EntrantDetails::email, {}},
-      {IDC_CLUB, FieldKind::Line, "CLUB", &EntrantDetails::club, {}},
-      {IDC_OPERATORS, FieldKind::Line, "OPERATORS", &EntrantDetails::operators, {}},
-      {IDC_NAME, FieldKind::Line, "NAME", &EntrantDetails::name, {}},
-      {IDC_CLAIMED, FieldKind::Line, "CLAIMED", &EntrantDetails::claimed, {}},
-      {IDC_CONTEST, FieldKind::Line, "CONTEST", &EntrantDetails::contest, {}},
-      {IDC_CALLSIGN, FieldKind::Line, "CALLSIGN", &EntrantDetails::callsign, {}},
-      {IDC_CATEGORY_OPERATOR, FieldKind::Combo, "CATEGORY-OPERATOR",
+      {IDC_SOAPBOX, FieldKind::kLines, "SOAPBOX", &EntrantDetails::soapbox, {}},
+      {IDC_ADDRESS, FieldKind::kLines, "ADDRESS", &EntrantDetails::address, {}},
+      {IDC_EMAIL, FieldKind::kLine, "E-MAIL", &EntrantDetails::email, {}},
+      {IDC_CLUB, FieldKind::kLine, "CLUB", &EntrantDetails::club, {}},
+      {IDC_OPERATORS, FieldKind::kLine, "OPERATORS", &EntrantDetails::operators, {}},
+      {IDC_NAME, FieldKind::kLine, "NAME", &EntrantDetails::name, {}},
+      {IDC_CLAIMED, FieldKind::kLine, "CLAIMED", &EntrantDetails::claimed, {}},
+      {IDC_CONTEST, FieldKind::kLine, "CONTEST", &EntrantDetails::contest, {}},
+      {IDC_CALLSIGN, FieldKind::kLine, "CALLSIGN", &EntrantDetails::callsign, {}},
+      {IDC_CATEGORY_OPERATOR, FieldKind::kCombo, "CATEGORY-OPERATOR",
        &EntrantDetails::categoryOperator,
        // "CONFERENC" has nine letters, as the operators know it.
        {"SINGLE-OP", "SINGLE-OP-18", "MULTI-OP", "MULTI-OP-18", "CONFERENC"}},
-      {IDC_CATEGORY_BAND, FieldKind::Combo, "CATEGORY-BAND", &EntrantDetails::categoryBand,
+      {IDC_CATEGORY_BAND, FieldKind::kCombo, "CATEGORY-BAND", &EntrantDetails::categoryBand,
        {"ALL", "160M-80M-40M", "20M-15M-10M"}},
-      {IDC_CATEGORY_MODE, FieldKind::Combo, "CATEGORY-MODE", &EntrantDetails::categoryMode,
+      {IDC_CATEGORY_MODE, FieldKind::kCombo, "CATEGORY-MODE", &EntrantDetails::categoryMode,
        {"SSB", "CW", "MIX"}},
-      {IDC_CATEGORY_POWER, FieldKind::Combo, "CATEGORY-POWER", &EntrantDetails::categoryPower,
+      {IDC_CATEGORY_POWER, FieldKind::kCombo, "CATEGORY-POWER", &EntrantDetails::categoryPower,
        {"HIGH", "LOW", "QRP"}},
-      {IDC_LOCATION, FieldKind::Line, "LOCATION", &EntrantDetails::location, {}},
+      {IDC_LOCATION, FieldKind::kLine, "LOCATION", &EntrantDetails::location, {}},
   };
   return controls;
 }
@@ -90,3 +92,5 @@ int EditEntrantDetails(EntrantDetails& details, const std::string& ownCall) {
   SaveEntrantDetails(details);
   return 1;
 }
+
+}  // namespace stats

@@ -23,17 +23,17 @@ std::string Text(const char* text) { return text ? std::string(text) : std::stri
 COleDateTime Date(const COleDateTime* date) {
   if (date == nullptr) {
     COleDateTime none;
-    none.status = COleDateTime::null;
+    none.status = COleDateTime::kNull;
     return none;
   }
   return *date;
 }
 
-QsoArguments Qso(const char* ownCall, const char* call, const COleDateTime* time,
+stats::QsoArguments Qso(const char* ownCall, const char* call, const COleDateTime* time,
                  unsigned int freqHz, const char* mode, const char* rstSent, const char* rstRcvd,
                  const char* sentNumber, const char* rcvdNumber, const char* aux23,
                  const char* aux30, const char* band) {
-  QsoArguments qso;
+  stats::QsoArguments qso;
   qso.ownCall = Text(ownCall);
   qso.call = Text(call);
   qso.time = Date(time);
@@ -61,7 +61,7 @@ STATS_EXPORT int ResetStats0(const char*, int reportRequested, const char* ownCa
                              const char*, const char*, const char*, int, int, int, double,
                              double, const char*, const char*, const char*) {
   try {
-    return ResetStats(Plugin(), reportRequested, Text(ownCall), Date(firstDateTime));
+    return stats::ResetStats(stats::Plugin(), reportRequested, Text(ownCall), Date(firstDateTime));
   } catch (...) {
     return 1;
   }
@@ -76,7 +76,7 @@ STATS_EXPORT int AddData0(const char* ownCall, const char* call, COleDateTime* t
                           int, int, int, double, double, const char*, const char* aux30,
                           const char*, const char* band, const char*) {
   try {
-    return AddData(Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+    return stats::AddData(stats::Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
                                      sentNumber, rcvdNumber, aux23, aux30, band));
   } catch (...) {
     return 0;
@@ -92,7 +92,7 @@ STATS_EXPORT int RemoveData0(const char* ownCall, const char* call, COleDateTime
                              const char* aux23, int, int, int, double, double, const char*,
                              const char* aux30, const char*, const char* band, const char*) {
   try {
-    return RemoveData(Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+    return stats::RemoveData(stats::Plugin().run, Qso(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
                                         sentNumber, rcvdNumber, aux23, aux30, band));
   } catch (...) {
     return 0;
@@ -101,7 +101,7 @@ STATS_EXPORT int RemoveData0(const char* ownCall, const char* call, COleDateTime
 
 STATS_EXPORT const char* GetResult0(int* score) {
   try {
-    return GetResult(Plugin(), score);
+    return stats::GetResult(stats::Plugin(), score);
   } catch (...) {
     return "";
   }
@@ -116,20 +116,20 @@ STATS_EXPORT int CheckCallFunc0(const char* call, unsigned int, unsigned int, co
                                 const char*, const char*, const char*, const char* band,
                                 const char*, char*, char* message) {
   try {
-    return CheckCall(Plugin().run, Text(call), Text(band), Text(mode), message);
+    return stats::CheckCall(stats::Plugin().run, Text(call), Text(band), Text(mode), message);
   } catch (...) {
-    return kOrdinary;
+    return stats::kOrdinary;
   }
 }
 
 STATS_EXPORT int StatsGetExchgCount0(const char*, const char*, const char*) {
-  return GetExchgCount();
+  return stats::GetExchgCount();
 }
 
 STATS_EXPORT int StatsIsValidExchg0(const char* exchange, const char*, const char*, const char*,
                                     int, int, int flag) {
   try {
-    return IsValidExchg(Text(exchange), flag);
+    return stats::IsValidExchg(Text(exchange), flag);
   } catch (...) {
     return 0;
   }
@@ -139,14 +139,14 @@ STATS_EXPORT int StatsIsValidExchg0(const char* exchange, const char*, const cha
 
 STATS_EXPORT void SetupSet0(void) {
   try {
-    SetupSet(Plugin());
+    stats::SetupSet(stats::Plugin());
   } catch (...) {
   }
 }
 
-STATS_EXPORT int GetNumberOfSets(void) { return NumberOfSets(); }
+STATS_EXPORT int GetNumberOfSets(void) { return stats::NumberOfSets(); }
 
-STATS_EXPORT const char* GetSetName(int index) { return SetName(index); }
+STATS_EXPORT const char* GetSetName(int index) { return stats::SetName(index); }
 
 }  // extern "C"
 

@@ -4,8 +4,10 @@
 #include "platform/locale_date.h"
 #include "stats/dialogs/header_dialog.h"
 
+namespace stats {
+
 std::string StartDateText(const COleDateTime& firstDateTime) {
-  if (firstDateTime.status != COleDateTime::valid) return std::string();
+  if (firstDateTime.status != COleDateTime::kValid) return std::string();
   return platform::UserLocaleDateTimeText(firstDateTime.dt).substr(0, 10);
 }
 
@@ -27,3 +29,5 @@ int ResetStats(PluginState& state, int reportRequested, const std::string& ownCa
 int NumberOfSets() { return 1; }
 
 const char* SetName(int index) { return index == 0 ? kScoringSetName : ""; }
+
+}  // namespace stats

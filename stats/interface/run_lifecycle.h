@@ -6,6 +6,8 @@
 #include "stats/state/ole_date_time.h"
 #include "stats/state/plugin_state.h"
 
+namespace stats {
+
 inline constexpr char kCompanionCommandLine[] = ".\\Plugins\\Ext_zelta.exe";
 inline constexpr char kScoringSetName[] = "ZELTA-CUP";
 
@@ -26,3 +28,5 @@ int NumberOfSets();
 // SetName(): the name of scoring set `index`: "ZELTA-CUP" for 0, else empty.
 // Static text, valid while the library is loaded.
 const char* SetName(int index);
+
+}  // namespace stats

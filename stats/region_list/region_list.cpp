@@ -6,6 +6,8 @@
 
 #include "platform/message_box.h"
 
+namespace stats {
+
 namespace {
 
 // Time stamps of FAT file systems are two seconds apart.
@@ -112,7 +114,7 @@ int FindInRegionList(RegionList& list, const std::string& call) {
     if (!list.missingReported_) {
       // Marked before the box: the host may call again while the box is open.
       list.missingReported_ = true;
-      platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::None,
+      platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::kNone,
                                false);
       list.batchChecked_ = false;
     }
@@ -122,3 +124,5 @@ int FindInRegionList(RegionList& list, const std::string& call) {
   auto it = list.firstLine_.find(call);
   return it == list.firstLine_.end() ? 0 : it->second;
 }
+
+}  // namespace stats

@@ -11,6 +11,8 @@
 
 #include "platform/files.h"
 
+namespace stats {
+
 inline constexpr char kRegionListFile[] = ".\\Plugins\\zelta.dom";
 inline constexpr char kMissingRegionListText[] =
     "File zelta.dom not found. Dll incorrect worked ! ";
@@ -71,3 +73,5 @@ class RegionList {
 // operator is told once per run (a message box with no owner and the system's
 // caption) and every lookup answers 0.
 int FindInRegionList(RegionList& list, const std::string& call);
+
+}  // namespace stats

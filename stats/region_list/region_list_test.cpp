@@ -7,6 +7,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 namespace {
 
 using testing_support::MessageBoxRecorder;
@@ -113,3 +115,5 @@ TEST_F(RegionListTest, MissingFileIsReportedOncePerRun) {
 }
 
 }  // namespace
+
+}  // namespace stats

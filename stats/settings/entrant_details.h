@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace stats {
+
 inline constexpr char SettingsFile[] = "Plugins\\QOLEB.ini";
 inline constexpr char SettingsSection[] = "Settings";
 
@@ -26,3 +28,5 @@ struct EntrantDetails {
   std::string fileStem;          // base name of the Cabrillo log file
   std::vector<std::string> qsoLines;  // formatted QSO lines of the next log
 };
+
+}  // namespace stats

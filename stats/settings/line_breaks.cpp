@@ -2,6 +2,8 @@
 
 #include "stats/settings/replace_all.h"
 
+namespace stats {
+
 std::string EncodeLineBreaks(const std::string& text) {
   return ReplaceAll(ReplaceAll(text, "\r", kStoredCr), "\n", kStoredLf);
 }
@@ -9,3 +11,5 @@ std::string EncodeLineBreaks(const std::string& text) {
 std::string DecodeLineBreaks(const std::string& stored) {
   return ReplaceAll(ReplaceAll(stored, kStoredCr, "\r"), kStoredLf, "\n");
 }
+
+}  // namespace stats

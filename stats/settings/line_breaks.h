@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace stats {
+
 // The tokens of the stored form; upper case, matched byte for byte.
 inline constexpr char kStoredCr[] = "<CR>";
 inline constexpr char kStoredLf[] = "<LF>";
@@ -16,3 +18,5 @@ std::string EncodeLineBreaks(const std::string& text);
 // Stored form to text form: every "<CR>" becomes CR, then every "<LF>" LF. Tokens
 // typed by the operator are not escaped, so they too turn into line breaks.
 std::string DecodeLineBreaks(const std::string& stored);
+
+}  // namespace stats

@@ -1,5 +1,7 @@
 #include "stats/settings/replace_all.h"
 
+namespace stats {
+
 std::string ReplaceAll(const std::string& source, const std::string& find,
                        const std::string& replacement) {
   // An empty find text would match everywhere and never advance.
@@ -15,3 +17,5 @@ std::string ReplaceAll(const std::string& source, const std::string& find,
   result.append(source, from, std::string::npos);
   return result;
 }
+
+}  // namespace stats

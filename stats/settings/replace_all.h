@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace stats {
+
 // ReplaceAll()
 // `source` with every occurrence of `find` replaced by `replacement`. Occurrences
 // are found left to right, byte for byte, and never overlap; text that a
@@ -11,3 +13,5 @@
 // or `find` is empty, `source` comes back unchanged.
 std::string ReplaceAll(const std::string& source, const std::string& find,
                        const std::string& replacement);
+
+}  // namespace stats

@@ -4,6 +4,8 @@
 
 #include "stats/settings/line_breaks.h"
 
+namespace stats {
+
 TEST(ReplaceAll, ReplacesLeftToRightWithoutOverlapOrRescanning) {
   const char* const cases[][4] = {
       // source, find, replacement, result
@@ -41,3 +43,5 @@ TEST(LineBreaks, EveryBreakBecomesAnUpperCaseTokenAndBack) {
   EXPECT_EQ(DecodeLineBreaks("<CR<LF>"), "<CR\n");
   EXPECT_EQ(EncodeLineBreaks("<LF>"), "<LF>");
 }
+
+}  // namespace stats

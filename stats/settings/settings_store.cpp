@@ -5,6 +5,8 @@
 #include "stats/settings/replace_all.h"
 #include "stats/ubn/file_names.h"
 
+namespace stats {
+
 namespace {
 
 // White space as the C library's isspace() sees it in the "C" locale.
@@ -62,3 +64,5 @@ void SaveEntrantDetails(const EntrantDetails& details) {
 bool WriteSetting(const std::string& key, const std::string& value) {
   return platform::WriteProfileString(SettingsSection, key, value, SettingsFile);
 }
+
+}  // namespace stats

@@ -10,6 +10,8 @@
 
 #include "stats/settings/entrant_details.h"
 
+namespace stats {
+
 // Keys of section SettingsSection in SettingsFile.
 inline constexpr char kOperatorsKey[] = "Operators";
 inline constexpr char kNameKey[] = "Name";
@@ -45,3 +47,5 @@ void SaveEntrantDetails(const EntrantDetails& details);
 // WriteSetting()
 // Sets one key of the settings section; false when the file could not be written.
 bool WriteSetting(const std::string& key, const std::string& value);
+
+}  // namespace stats

@@ -4,6 +4,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 using testing_support::ReadFileBytes;
 using testing_support::ScopedWorkDir;
 using testing_support::WriteFileBytes;
@@ -147,3 +149,5 @@ TEST(SaveEntrantDetails, FailsSilentlyWithoutPluginsFolder) {
   EXPECT_FALSE(std::filesystem::exists("Plugins")) << "a missing folder must not be created";
   EXPECT_EQ(details.name, "Anna") << "the record keeps its values";
 }
+
+}  // namespace stats

@@ -7,6 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+namespace stats {
+
 class BandList {
  public:
   std::size_t Count() const { return bands_.size(); }
@@ -24,3 +26,5 @@ class BandList {
   std::vector<std::string> bands_;
   std::unordered_set<std::string> seen_;
 };
+
+}  // namespace stats

@@ -10,10 +10,10 @@
 #pragma pack(push, 4)
 class COleDateTime {
  public:
-  enum Status : std::int32_t { valid = 0, invalid = 1, null = 2 };
+  enum Status : std::int32_t { kValid = 0, kInvalid = 1, kNull = 2 };
 
   double dt = 0.0;
-  std::int32_t status = valid;
+  std::int32_t status = kValid;
 };
 #pragma pack(pop)
 

@@ -11,6 +11,8 @@
 #include "stats/settings/entrant_details.h"
 #include "stats/state/run_state.h"
 
+namespace stats {
+
 struct PluginState {
   EntrantDetails entrantDetails;
   RunState run;
@@ -23,3 +25,5 @@ struct PluginState {
 
 // The process-wide instance behind the exports.
 PluginState& Plugin();
+
+}  // namespace stats

@@ -4,9 +4,11 @@
 
 #include "platform/ole_calendar.h"
 
+namespace stats {
+
 std::string QsoDateText(const COleDateTime& time) {
   platform::CalendarTime t;
-  if (time.status != COleDateTime::valid || !platform::OleDateToCalendar(time.dt, t)) {
+  if (time.status != COleDateTime::kValid || !platform::OleDateToCalendar(time.dt, t)) {
     return std::string();
   }
   char text[32];
@@ -14,3 +16,5 @@ std::string QsoDateText(const COleDateTime& time) {
                 t.minute);
   return text;
 }
+
+}  // namespace stats

@@ -6,11 +6,13 @@
 
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 namespace {
 
 using testing_support::MakeDate;
 
-COleDateTime Shifted(COleDateTime date, double days, std::int32_t status = COleDateTime::valid) {
+COleDateTime Shifted(COleDateTime date, double days, std::int32_t status = COleDateTime::kValid) {
   date.dt += days;
   date.status = status;
   return date;
@@ -28,8 +30,8 @@ TEST(QsoDateText, MinuteRoundedOnlyToAFullMinuteAndEmptyWithoutAUsableDate) {
       {Shifted(MakeDate(2026, 12, 6, 9, 6, 0), -0.4 / 86400), "2026-12-06 0906"},
       // Before 30 December 1899 the time still counts forward.
       {MakeDate(1899, 12, 29, 6, 0, 0), "1899-12-29 0600"},
-      {Shifted(MakeDate(2026, 12, 6, 9, 5), 0, COleDateTime::null), ""},
-      {Shifted(MakeDate(2026, 12, 6, 9, 5), 0, COleDateTime::invalid), ""},
+      {Shifted(MakeDate(2026, 12, 6, 9, 5), 0, COleDateTime::kNull), ""},
+      {Shifted(MakeDate(2026, 12, 6, 9, 5), 0, COleDateTime::kInvalid), ""},
       {MakeDate(99, 12, 31, 23, 0), ""},
       {nan, ""},
       {Shifted({}, std::numeric_limits<double>::infinity()), ""},
@@ -38,3 +40,5 @@ TEST(QsoDateText, MinuteRoundedOnlyToAFullMinuteAndEmptyWithoutAUsableDate) {
 }
 
 }  // namespace
+
+}  // namespace stats

@@ -1,5 +1,7 @@
 #include "stats/state/qso_entry.h"
 
+namespace stats {
+
 bool SameQso(const QsoEntry& a, const QsoEntry& b) {
   // The numbers first: they tell two QSOs of one station apart soonest.
   return a.freqKhz == b.freqKhz && a.time == b.time && a.call == b.call &&
@@ -11,3 +13,5 @@ bool SameQso(const QsoEntry& a, const QsoEntry& b) {
 bool SameRecord(const QsoEntry& a, const QsoEntry& b) {
   return SameQso(a, b) && a.listedCall == b.listedCall;
 }
+
+}  // namespace stats

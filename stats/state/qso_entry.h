@@ -6,6 +6,8 @@
 
 #include "stats/state/ole_date_time.h"
 
+namespace stats {
+
 struct QsoEntry {
   std::string call;        // the worked station's call sign
   std::string aux23;       // host text kept for record identity only
@@ -29,3 +31,5 @@ bool SameQso(const QsoEntry& a, const QsoEntry& b);
 // SameRecord()
 // Every field equal, `listedCall` included.
 bool SameRecord(const QsoEntry& a, const QsoEntry& b);
+
+}  // namespace stats

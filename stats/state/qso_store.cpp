@@ -4,6 +4,8 @@
 #include <functional>
 #include <utility>
 
+namespace stats {
+
 void QsoStore::Index(Slot slot) {
   const QsoEntry& e = *slots_[slot];
   byCall_[e.call].push_back(slot);
@@ -114,3 +116,5 @@ std::optional<QsoStore::Slot> QsoStore::FindFirstSameQso(const QsoEntry& entry) 
   }
   return std::nullopt;
 }
+
+}  // namespace stats

@@ -20,6 +20,8 @@
 
 #include "stats/state/qso_entry.h"
 
+namespace stats {
+
 class QsoStore {
  public:
   using Slot = std::size_t;
@@ -86,3 +88,5 @@ class QsoStore {
   std::size_t live_ = 0;
   std::size_t marked_ = 0;  // records with a non-empty listedCall
 };
+
+}  // namespace stats

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace stats {
+
 namespace {
 
 QsoEntry Entry(const std::string& call, const std::string& band = "20",
@@ -26,7 +28,7 @@ TEST(SameRecord, EveryFieldCountsButTheSameQsoIgnoresTheMark) {
       [](QsoEntry& e) { e.aux23 = "x"; },
       [](QsoEntry& e) { e.aux30 = "x"; },
       [](QsoEntry& e) { e.time.dt += 1.0 / 86400; },
-      [](QsoEntry& e) { e.time.status = COleDateTime::invalid; },
+      [](QsoEntry& e) { e.time.status = COleDateTime::kInvalid; },
       [](QsoEntry& e) { e.freqKhz = 14026; },
       [](QsoEntry& e) { e.rstRcvd = "579"; },
   };
@@ -43,3 +45,5 @@ TEST(SameRecord, EveryFieldCountsButTheSameQsoIgnoresTheMark) {
 }
 
 }  // namespace
+
+}  // namespace stats

@@ -9,6 +9,8 @@
 #include "stats/state/qso_store.h"
 #include "stats/ubn/check_file.h"
 
+namespace stats {
+
 struct RunState {
   QsoStore qsoStore;              // counted QSOs, in the order they were added
   BandList bandList;              // distinct bands of counted QSOs
@@ -18,3 +20,5 @@ struct RunState {
   CheckFile checkFile;            // the run's UBN check file
   RegionList regionList;          // the listed stations
 };
+
+}  // namespace stats

@@ -13,6 +13,8 @@
 #include "stats/settings/settings_store.h"
 #include "stats/state/band_list.h"
 
+namespace stats {
+
 namespace {
 
 // "Участник" (participant), in Windows-1251.
@@ -156,7 +158,7 @@ const char* GetResult(PluginState& state, int* score) {
   if (state.run.reportRequested != 0) {
     AddQsoLines(state);
     const std::string confirmation = WriteCabrilloLog(state.entrantDetails, scoreText);
-    platform::ShowMessageBox(confirmation, kOutputCaption, platform::MessageIcon::Information,
+    platform::ShowMessageBox(confirmation, kOutputCaption, platform::MessageIcon::kInformation,
                              true);
     if (score != nullptr) *score = -1;
   }
@@ -164,3 +166,5 @@ const char* GetResult(PluginState& state, int* score) {
   state.summaryTexts.push_back(std::move(text));
   return state.summaryTexts.back().c_str();
 }
+
+}  // namespace stats

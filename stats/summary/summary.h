@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stats {
+
 class BandList;
 struct PluginState;
 
@@ -36,3 +38,5 @@ std::int32_t ClampScore(std::int64_t score);
 // even to start a new run: the store and the band list are walked by index with
 // the bounds checked at every step, and nothing inside them is held across a box.
 const char* GetResult(PluginState& state, int* score);
+
+}  // namespace stats

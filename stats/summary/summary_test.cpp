@@ -10,6 +10,8 @@
 #include "stats/state/plugin_state.h"
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 using testing_support::MakeDate;
 using testing_support::MessageBoxRecorder;
 using testing_support::ReadFileBytes;
@@ -242,3 +244,5 @@ TEST_F(SummaryTest, SurvivesTheHostCallingAgainFromInsideABox) {
             std::string::npos)
       << "the inner request writes the same QSO once";
 }
+
+}  // namespace stats

@@ -4,6 +4,8 @@
 #include "stats/state/qso_date_text.h"
 #include "stats/ubn/file_names.h"
 
+namespace stats {
+
 void CheckFile::Create(const std::string& ownCall) {
   Close();
   file_ = std::fopen(platform::NativePath(stats::CheckFileName(ownCall)).c_str(), "wb");
@@ -46,3 +48,5 @@ void CheckFile::Write(const std::string& text) {
   std::fwrite(bytes.data(), 1, bytes.size(), file_);
   std::fflush(file_);
 }
+
+}  // namespace stats

@@ -7,6 +7,8 @@
 
 #include "stats/state/ole_date_time.h"
 
+namespace stats {
+
 // What the check file shows of a refused QSO (the AddData0 arguments it prints).
 struct RefusedQso {
   std::string ownCall;  // the logging station's call given with the QSO
@@ -50,3 +52,5 @@ class CheckFile {
   void Write(const std::string& text);
   std::FILE* file_ = nullptr;
 };
+
+}  // namespace stats

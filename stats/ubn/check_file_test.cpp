@@ -7,6 +7,8 @@
 #include "stats/ubn/file_names.h"
 #include "tests/support/test_support.h"
 
+namespace stats {
+
 namespace {
 
 using testing_support::MakeDate;
@@ -93,3 +95,5 @@ TEST(CheckFile, AFileThatCannotBeCreatedLosesOnlyItsLines) {
 }
 
 }  // namespace
+
+}  // namespace stats

@@ -144,7 +144,7 @@ TEST_F(AbiTest, ARunLeavesTheSameCheckFileOnEveryPlatform) {
   nulls.call = nullptr;
   nulls.mode = "RTTY";
   nulls.rstSent = nullptr;
-  nulls.time.status = COleDateTime::null;
+  nulls.time.status = COleDateTime::kNull;
   EXPECT_EQ(Call("AddData0", nulls), 0);
 
   char message[64];

@@ -24,7 +24,7 @@
 namespace {
 
 // {6F1C3B52-8E0D-4C6A-9B57-2A4D3E1F7C90}
-const CLSID fakeHostClsid = {0x6f1c3b52, 0x8e0d, 0x4c6a, {0x9b, 0x57, 0x2a, 0x4d, 0x3e, 0x1f, 0x7c, 0x90}};
+const CLSID kFakeHostClsid = {0x6f1c3b52, 0x8e0d, 0x4c6a, {0x9b, 0x57, 0x2a, 0x4d, 0x3e, 0x1f, 0x7c, 0x90}};
 constexpr char fakeHostClsidText[] = "{6F1C3B52-8E0D-4C6A-9B57-2A4D3E1F7C90}";
 
 std::string logPath;
@@ -86,7 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       },
       {fakeHostErrorDescription, fakeHostErrorCode});
   DWORD cookie = 0;
-  if (FAILED(RegisterActiveObject(&application, fakeHostClsid, ACTIVEOBJECT_STRONG, &cookie)))
+  if (FAILED(RegisterActiveObject(&application, kFakeHostClsid, ACTIVEOBJECT_STRONG, &cookie)))
     return 3;
 
   WNDCLASSW windowClass = {};

@@ -13,7 +13,7 @@
 #include "stats/interface/run_lifecycle.h"
 #include "stats/summary/summary.h"
 
-namespace reference {
+namespace stats::reference {
 namespace {
 
 namespace fs = std::filesystem;
@@ -174,4 +174,4 @@ std::string Differential::Step() {
   return differs.empty() ? differs : differs + where;
 }
 
-}  // namespace reference
+}  // namespace stats::reference

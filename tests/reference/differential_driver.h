@@ -13,7 +13,7 @@
 #include "stats/state/plugin_state.h"
 #include "tests/reference/reference_model.h"
 
-namespace reference {
+namespace stats::reference {
 
 class Differential {
  public:
@@ -50,4 +50,4 @@ class Differential {
   int steps_ = 0;
 };
 
-}  // namespace reference
+}  // namespace stats::reference

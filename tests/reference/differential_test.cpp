@@ -17,7 +17,7 @@ TEST(DifferentialTest, RandomSequencesGiveTheSameAnswersAndFiles) {
   const int count = steps ? std::atoi(steps) : 3000;
   for (unsigned seed : {1u, 2u, 3u}) {
     std::mt19937 random(seed);
-    reference::Differential both(
+    stats::reference::Differential both(
         std::filesystem::temp_directory_path() /
             ("zelta-differential-" + std::to_string(std::random_device()())),
         [&random](unsigned n) { return static_cast<unsigned>(random() % n); });

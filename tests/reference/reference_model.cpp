@@ -14,7 +14,7 @@
 #include "stats/region_list/region_list.h"
 #include "stats/settings/settings_store.h"
 
-namespace reference {
+namespace stats::reference {
 namespace {
 
 bool IsCallSignChar(char c) {
@@ -64,7 +64,7 @@ int Model::FindInRegionList(const std::string& call) {
   if (file == nullptr) {
     if (!missingReported_) {
       missingReported_ = true;
-      platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::None,
+      platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::kNone,
                                false);
     }
     return 0;
@@ -218,10 +218,10 @@ std::string Model::GetResult(int* score) {
                  e.sentNumber, e.rstRcvd, e.rcvdNumber);
     }
     platform::ShowMessageBox(WriteCabrilloLog(details_, scoreText), "Output",
-                             platform::MessageIcon::Information, true);
+                             platform::MessageIcon::kInformation, true);
     if (score != nullptr) *score = -1;
   }
   return text;
 }
 
-}  // namespace reference
+}  // namespace stats::reference

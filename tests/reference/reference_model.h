@@ -17,7 +17,7 @@
 #include "stats/state/qso_entry.h"
 #include "stats/ubn/check_file.h"
 
-namespace reference {
+namespace stats::reference {
 
 class Model {
  public:
@@ -44,4 +44,4 @@ class Model {
   EntrantDetails details_;
 };
 
-}  // namespace reference
+}  // namespace stats::reference

@@ -58,7 +58,7 @@ COleDateTime MakeDate(int year, int month, int day, int hour, int minute, int se
   t.second = second;
   COleDateTime date;
   date.dt = platform::CalendarToOleDate(t);
-  date.status = COleDateTime::valid;
+  date.status = COleDateTime::kValid;
   return date;
 }
 

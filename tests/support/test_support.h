@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "stats/interface/ole_date_time.h"
+#include "stats/state/ole_date_time.h"
 
 namespace testing_support {
 
