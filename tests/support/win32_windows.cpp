@@ -1,15 +1,12 @@
 #include "tests/support/win32_windows.h"
 
-#include <cstring>
 #include <fstream>
 
 namespace testing_support {
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < limitMs) {
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < limitMs; Sleep(10)) {
     if (condition()) return true;
-    Sleep(10);
   }
   return condition();
 }
@@ -20,10 +17,10 @@ struct Search {
   DWORD pid;
   const char* className;
   const wchar_t* caption;
-  std::vector<HWND> found;
+  HWND found;
 };
 
-BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
+BOOL CALLBACK Find(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<Search*>(parameter);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
@@ -31,31 +28,23 @@ BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
   wchar_t caption[256] = {};
   GetClassNameA(window, className, sizeof className);
   if (search.caption != nullptr) GetWindowTextW(window, caption, 256);
-  if (owner == search.pid && IsWindowVisible(window) &&
-      lstrcmpA(className, search.className) == 0 &&
+  if (owner == search.pid && IsWindowVisible(window) && lstrcmpA(className, search.className) == 0 &&
       (search.caption == nullptr || lstrcmpW(caption, search.caption) == 0)) {
-    search.found.push_back(window);
+    search.found = window;
   }
-  return TRUE;
+  return search.found == nullptr;
 }
 
 }  // namespace
 
-std::vector<HWND> VisibleWindows(DWORD pid, const char* className, const wchar_t* caption) {
-  Search search{pid, className, caption, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 HWND WaitForWindow(DWORD pid, const char* className, const wchar_t* caption,
                    const std::function<bool()>& gone) {
-  HWND window = nullptr;
+  Search search{pid, className, caption, nullptr};
   WaitUntil([&] {
-    const std::vector<HWND> found = VisibleWindows(pid, className, caption);
-    if (!found.empty()) window = found.front();
-    return window != nullptr || (gone && gone());
+    EnumWindows(Find, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr || (gone && gone());
   });
-  return window;
+  return search.found;
 }
 
 std::string WindowText(HWND window) {
@@ -65,8 +54,6 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
 void LetWineDrawFrames(const char* exeName) {
   const std::string path = std::string("Software\\Wine\\AppDefaults\\") + exeName + "\\X11 Driver";
   HKEY key = nullptr;
@@ -74,8 +61,7 @@ void LetWineDrawFrames(const char* exeName) {
                       nullptr) != ERROR_SUCCESS) {
     return;
   }
-  const char no[] = "N";
-  RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no);
+  RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
   RegCloseKey(key);
 }
 
@@ -95,7 +81,7 @@ Capture CaptureWindow(HWND window, const std::filesystem::path& bmpFile) {
   ClientToScreen(window, &origin);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  Capture capture;
+  Capture capture{static_cast<int>(client.right), static_cast<int>(client.bottom), {}};
   if (width <= 0 || height <= 0) return capture;
 
   HDC source = ownWindow ? GetWindowDC(window) : GetDC(nullptr);
@@ -112,43 +98,28 @@ Capture CaptureWindow(HWND window, const std::filesystem::path& bmpFile) {
   BitBlt(memory, 0, 0, width, height, source, ownWindow ? 0 : frame.left,
          ownWindow ? 0 : frame.top, SRCCOPY);
   GdiFlush();
-  const auto* pixels = static_cast<const unsigned*>(bits);
 
-  // BMP rows are bottom-up, 3 bytes a pixel, padded to 4 bytes.
-  const DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biSizeImage = rowSize * static_cast<DWORD>(height);
+  // The bitmap as it is, 32-bit rows from the top, behind the file's header.
   BITMAPFILEHEADER fileHeader = {};
   fileHeader.bfType = 0x4D42;  // "BM"
-  fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
-  fileHeader.bfSize = fileHeader.bfOffBits + header.biSizeImage;
-  std::string bytes(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
-  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-  for (int y = height - 1; y >= 0; --y) {
-    std::string row(rowSize, '\0');
-    for (int x = 0; x < width; ++x) std::memcpy(&row[x * 3], &pixels[y * width + x], 3);
-    bytes += row;
-  }
-  std::ofstream(bmpFile, std::ios::binary | std::ios::trunc) << bytes;
+  fileHeader.bfOffBits = sizeof fileHeader + sizeof info.bmiHeader;
+  fileHeader.bfSize = fileHeader.bfOffBits + 4 * width * height;
+  std::ofstream file(bmpFile, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+  file.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  file.write(static_cast<const char*>(bits), 4 * width * height);
 
-  capture.clientWidth = client.right;
-  capture.clientHeight = client.bottom;
-  const int dx = origin.x - frame.left;
-  const int dy = origin.y - frame.top;
-  for (int y = 0; y < capture.clientHeight; ++y) {
-    for (int x = 0; x < capture.clientWidth; ++x) {
-      capture.clientPixels.push_back(pixels[(y + dy) * width + (x + dx)] & 0xFFFFFF);
+  const auto* pixels = static_cast<const unsigned*>(bits);
+  for (int y = origin.y - frame.top; y < origin.y - frame.top + capture.clientHeight; ++y) {
+    for (int x = origin.x - frame.left; x < origin.x - frame.left + capture.clientWidth; ++x) {
+      capture.clientPixels.push_back(pixels[y * width + x] & 0xFFFFFF);
     }
   }
+
   SelectObject(memory, previous);
   DeleteObject(bitmap);
   DeleteDC(memory);
-  if (ownWindow) ReleaseDC(window, source); else ReleaseDC(nullptr, source);
+  ReleaseDC(ownWindow ? window : nullptr, source);
   return capture;
 }
 

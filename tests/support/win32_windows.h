@@ -12,24 +12,18 @@
 
 namespace testing_support {
 
-constexpr DWORD kWindowWaitMs = 20000;
-
 // Polls `condition` until it holds or `limitMs` has passed; its last answer.
-bool WaitUntil(const std::function<bool()>& condition, DWORD limitMs = kWindowWaitMs);
+bool WaitUntil(const std::function<bool()>& condition, DWORD limitMs = 20000);
 
-// The visible top-level windows of process `pid` with class `className` and,
-// when `caption` is given, that caption.
-std::vector<HWND> VisibleWindows(DWORD pid, const char* className,
-                                 const wchar_t* caption = nullptr);
-
-// The first such window once it is visible (for a dialog: filled and in its
-// modal loop), or null after the wait or once `gone` says its process ended.
+// The first visible top-level window of process `pid` with class `className`
+// and, when given, `caption` (for a dialog: filled and in its modal loop), or
+// null after the wait or once `gone` says its process ended.
 HWND WaitForWindow(DWORD pid, const char* className, const wchar_t* caption = nullptr,
                    const std::function<bool()>& gone = nullptr);
 
 // A window's text, by message, so that it works across threads and processes.
 std::string WindowText(HWND window);
-std::string ControlText(HWND dialog, int id);
+inline std::string ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 // Under Xvfb no window manager draws frames: Wine is told to draw those of the
 // program `exeName` itself. Takes effect for windows created afterwards.
@@ -41,10 +35,10 @@ struct Capture {
   std::vector<unsigned> clientPixels;  // 0x00RRGGBB, row by row from the top
 };
 
-// Writes what `window` shows, frame included, to a 24-bit BMP file and returns
-// its client area. A window of this process is painted first and read through
-// its own device context; another process's window is read off the screen
-// (it cannot paint into this process's context), so it must not be covered.
+// Writes what `window` shows, frame included, to a BMP file and returns its
+// client area. A window of this process is painted first and read through its
+// own device context; another process's window is read off the screen, so it
+// must not be covered.
 Capture CaptureWindow(HWND window, const std::filesystem::path& bmpFile);
 
 }  // namespace testing_support
