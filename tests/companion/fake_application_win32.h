@@ -72,17 +72,13 @@ class FakeApplication final : public IDispatch {
 };
 
 // Registers `progId` for the class `clsidText` under HKEY_CLASSES_ROOT (all that
-// CLSIDFromProgID reads) and returns the class.
+// CLSIDFromProgID reads); the class, or CLSID_NULL.
 inline CLSID RegisterProgId(const char* progId, const char* clsidText) {
-  HKEY key;
   CLSID clsid = CLSID_NULL;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, (std::string(progId) + "\\CLSID").c_str(), 0, nullptr, 0,
-                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return clsid;
-  if (RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsidText),
-                     static_cast<DWORD>(std::strlen(clsidText) + 1)) == ERROR_SUCCESS)
-    CLSIDFromString(std::wstring(clsidText, clsidText + std::strlen(clsidText)).c_str(), &clsid);
-  RegCloseKey(key);
+  const DWORD length = static_cast<DWORD>(std::strlen(clsidText));
+  if (RegSetValueA(HKEY_CLASSES_ROOT, (std::string(progId) + "\\CLSID").c_str(), REG_SZ, clsidText,
+                   length) == ERROR_SUCCESS)
+    CLSIDFromString(std::wstring(clsidText, clsidText + length).c_str(), &clsid);
   return clsid;
 }
 
