@@ -15,7 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-void* const hostWindow = reinterpret_cast<void*>(0x4242);
+void* const kHostWindow = reinterpret_cast<void*>(0x4242);
 
 // Host and services in one, with one journal, so that the order across both shows.
 class Fakes final : public HostLink, public FormServices {
@@ -34,7 +34,7 @@ class Fakes final : public HostLink, public FormServices {
     return window;
   }
   void FocusHost(void* target) override {
-    Log(target == hostWindow ? "focus host" : target ? "focus other" : "focus none");
+    Log(target == kHostWindow ? "focus host" : target ? "focus other" : "focus none");
   }
   void ReleaseHost() override { Log("release"); }
   void ShowMessage(const std::string& text) override { Log("message " + text); }
@@ -44,7 +44,7 @@ class Fakes final : public HostLink, public FormServices {
   }
   void MakeTopmost() override { Log("topmost"); }
 
-  void* window = hostWindow;
+  void* window = kHostWindow;
   std::string failingMacro;
   InstanceMarker marker{true, 0};
   std::vector<std::string> journal;
@@ -54,7 +54,7 @@ class Fakes final : public HostLink, public FormServices {
 };
 
 TEST(CompanionForm, StartUpAndClicksSendTheMacroThenFocusTheHostButStopAtAHostError) {
-  for (void* window : {hostWindow, static_cast<void*>(nullptr)}) {
+  for (void* window : {kHostWindow, static_cast<void*>(nullptr)}) {
     Fakes f;
     f.window = window;  // none: the macros are still sent
     f.failingMacro = "<MODE:CW>";

@@ -174,8 +174,8 @@ TEST(EmissionTerminalForm, ShowsTheButtonsAndOnlyOkStoresAndWritesTheChoice) {
       {"1\ncancel\n", 0, "x"},
       {"1\n", 0, "x"},            // CW, then the input ends
       {"7\ncw\n1\n\n", 1, "1"},  // no such button: asked again
-      {"\nOK\n", 1, "1"},         // OK writes the last choice again
       {"2\n\n", 0, "0"},
+      {"\nOK\n", 0, "0"},         // OK writes the last choice again
   };
   for (const auto& step : steps) {
     WriteFileBytes("Plugins/QOLEB.ini", "[Settings]\r\nMode=x\r\n");

@@ -25,7 +25,7 @@ using Lines = std::vector<std::string>;
 
 // A guard against hangs, not a measure of speed: whatever the tests wait for
 // happens at once or at the next tick of the companion's host watch.
-constexpr DWORD waitLimit = 15000;
+constexpr DWORD kWaitLimit = 15000;
 
 // A child process, ended by force if still running when the object goes.
 struct Process {
@@ -46,7 +46,7 @@ struct Process {
   }
 
   void Terminate() {
-    if (Running() && TerminateProcess(info.hProcess, 99)) WaitForEnd(waitLimit);
+    if (Running() && TerminateProcess(info.hProcess, 99)) WaitForEnd(kWaitLimit);
   }
   bool Running() const { return !WaitForEnd(0); }
   bool WaitForEnd(DWORD milliseconds) const {
@@ -82,7 +82,7 @@ struct FakeHost {
       : process("ZELTA_FAKE_HOST_EXE", "--log fake-host.log " + options) {
     EXPECT_TRUE(WaitForLines([](const Lines& lines) { return !lines.empty(); }))
         << "the fake host did not come up";
-    window = FindWindowW(fakeHostWindowClass, nullptr);
+    window = FindWindowW(kFakeHostWindowClass, nullptr);
   }
   ~FakeHost() {
     Close();
@@ -103,7 +103,7 @@ struct FakeHost {
     return macros;
   }
   bool WaitForLines(const std::function<bool(const Lines&)>& done) const {
-    return testing_support::WaitUntil([&] { return done(All()); }, waitLimit);
+    return testing_support::WaitUntil([&] { return done(All()); }, kWaitLimit);
   }
   bool WaitForMacros(size_t count) const {
     return WaitForLines([&](const Lines&) { return Macros().size() >= count; });
@@ -113,7 +113,7 @@ struct FakeHost {
   void Close() {
     if (!process.Running()) return;
     PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(process.WaitForEnd(waitLimit)) << "the fake host did not end";
+    EXPECT_TRUE(process.WaitForEnd(kWaitLimit)) << "the fake host did not end";
   }
 
   Process process;  // Terminate() ends it as a crash would: its object stays in the table
@@ -128,7 +128,7 @@ TEST(CompanionProgram, WithoutHostShowsTheMessageAndNoWindow) {
   HWND window = FindWindowA("Ext_zelta.Form1", nullptr);
   EXPECT_TRUE(window == nullptr || !IsWindowVisible(window)) << "the window must not be shown";
   ClickOk(box);
-  EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion must end after OK";
+  EXPECT_TRUE(companion.WaitForEnd(kWaitLimit)) << "the companion must end after OK";
 }
 
 TEST(CompanionProgram, RunsOnceOnTopSwitchesTheHostAndGivesItTheForeground) {
@@ -157,7 +157,7 @@ TEST(CompanionProgram, RunsOnceOnTopSwitchesTheHostAndGivesItTheForeground) {
   // the form and a button (clear of its edge and text) show their colours.
   testing_support::Capture shot;
   unsigned form = 0, face = 0;
-  for (DWORD start = GetTickCount(); GetTickCount() - start < waitLimit; Sleep(100)) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < kWaitLimit; Sleep(100)) {
     shot = testing_support::CaptureWindow(window, "companion.bmp");
     if (cw.left + 4 >= shot.clientWidth || cw.top + 4 >= shot.clientHeight) break;
     form = shot.clientPixels[2 * shot.clientWidth + 2];
@@ -170,7 +170,7 @@ TEST(CompanionProgram, RunsOnceOnTopSwitchesTheHostAndGivesItTheForeground) {
   EXPECT_EQ(face, 0xE0E0E0u) << "button background";
 
   Process second("ZELTA_COMPANION_EXE");
-  ASSERT_TRUE(second.WaitForEnd(waitLimit)) << "the second copy keeps running";
+  ASSERT_TRUE(second.WaitForEnd(kWaitLimit)) << "the second copy keeps running";
   EXPECT_THAT(host.Macros(), ElementsAre("macro <MODE:CW>")) << "one start, one macro";
 
   // Take the foreground away from the host, to see it come back after a click.
@@ -190,7 +190,7 @@ TEST(CompanionProgram, RunsOnceOnTopSwitchesTheHostAndGivesItTheForeground) {
 
   // Closing the window ends the program; the host keeps its mode.
   PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(companion.WaitForEnd(waitLimit));
+  EXPECT_TRUE(companion.WaitForEnd(kWaitLimit));
   EXPECT_EQ(host.Macros().size(), 2u);
 }
 
@@ -204,7 +204,7 @@ TEST(CompanionProgram, HostErrorIsShownTheCompanionGoesOnAndEndsWithTheHost) {
   HWND box = WaitForMessageBox(companion);
   ASSERT_NE(box, nullptr) << "the host's error was not shown";
   EXPECT_EQ(MessageBoxText(box), std::string("Orvo2 could not switch the mode:\n\n") +
-                                    fakeHostErrorDescription + "\n\nError code: 0x80040201");
+                                    kFakeHostErrorDescription + "\n\nError code: 0x80040201");
   ClickOk(box);
 
   Click(window, companion::kCwButtonId);
@@ -217,7 +217,7 @@ TEST(CompanionProgram, HostErrorIsShownTheCompanionGoesOnAndEndsWithTheHost) {
 
   // The operator has not answered the box yet when the host goes.
   host.Close();
-  EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the open box kept the companion alive";
+  EXPECT_TRUE(companion.WaitForEnd(kWaitLimit)) << "the open box kept the companion alive";
 }
 
 TEST(CompanionProgram, EndsSilentlyWhenTheHostEndsOrDies) {
@@ -230,7 +230,7 @@ TEST(CompanionProgram, EndsSilentlyWhenTheHostEndsOrDies) {
     // Killed, the host leaves its object in the table.
     if (dies) host.process.Terminate(); else host.Close();
     // A message box would hold the process; ending in time means none was shown.
-    EXPECT_TRUE(companion.WaitForEnd(waitLimit)) << "the companion outlived the host";
+    EXPECT_TRUE(companion.WaitForEnd(kWaitLimit)) << "the companion outlived the host";
     EXPECT_EQ(companion.ExitCode(), 0u);
   }
 }

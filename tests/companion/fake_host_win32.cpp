@@ -52,25 +52,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LocalFree(argv);
   if (FILE* file = std::fopen(logPath.c_str(), "wb")) std::fclose(file);  // an earlier run's log
 
-  const CLSID clsid = fake_host::RegisterProgId(fakeHostProgId, "{6F1C3B52-8E0D-4C6A-9B57-2A4D3E1F7C90}");
+  const CLSID clsid = fake_host::RegisterProgId(kFakeHostProgId, "{6F1C3B52-8E0D-4C6A-9B57-2A4D3E1F7C90}");
   if (IsEqualCLSID(clsid, CLSID_NULL)) return 2;
   CoInitialize(nullptr);
-  const std::string error = fakeHostErrorDescription;
+  const std::string error = kFakeHostErrorDescription;
   fake_host::FakeApplication application(
       [](const std::wstring& macro) {
         Log((macro == rejected ? "rejected " : "macro ") + Narrow(macro));
         return macro == rejected;
       },
-      std::wstring(error.begin(), error.end()), fakeHostErrorCode);
+      std::wstring(error.begin(), error.end()), kFakeHostErrorCode);
   DWORD cookie = 0;
   if (FAILED(RegisterActiveObject(&application, clsid, ACTIVEOBJECT_STRONG, &cookie))) return 3;
 
   const WNDCLASSW windowClass = {.lpfnWndProc = HostWindowProcedure,
                                  .hInstance = instance,
                                  .hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
-                                 .lpszClassName = fakeHostWindowClass};
+                                 .lpszClassName = kFakeHostWindowClass};
   RegisterClassW(&windowClass);
-  if (CreateWindowExW(0, fakeHostWindowClass, L"Orvo2 (fake host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+  if (CreateWindowExW(0, kFakeHostWindowClass, L"Orvo2 (fake host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                       400, 40, 400, 150, nullptr, nullptr, instance, nullptr) == nullptr)
     return 4;
   Log("ready");
