@@ -1,8 +1,6 @@
-// The real dialogs on a (virtual) display. Each test shows a dialog on the test's
-// own thread, as the host does, and drives it from a second thread through
-// window messages. The driver only records what it sees; the checks run on the
-// test's thread once the dialog has closed. What is saved and what the terminal
-// forms show is pinned by the terminal test from the same portable code.
+// The real dialogs on a (virtual) display, shown on the test's thread as the host
+// does and driven from a second thread through window messages; the driver only
+// records what it sees. What is saved the terminal test pins from the same code.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -55,14 +55,8 @@ std::string WindowText(HWND window) {
 }
 
 void LetWineDrawFrames(const char* exeName) {
-  const std::string path = std::string("Software\\Wine\\AppDefaults\\") + exeName + "\\X11 Driver";
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-  RegCloseKey(key);
+  const std::string key = std::string("Software\\Wine\\AppDefaults\\") + exeName + "\\X11 Driver";
+  RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Decorated", REG_SZ, "N", 2);
 }
 
 Capture CaptureWindow(HWND window, const std::filesystem::path& bmpFile) {
