@@ -20,52 +20,40 @@ TEST(ReadCabrilloLog, ReadsTheHeaderAndTheQsoLinesOfAnEntryLog) {
       "END-OF-LOG:\r\n");
   EXPECT_EQ(log.ownCall, "Q1ABC");
   EXPECT_TRUE(log.skipped.empty() && log.warnings.empty());
-  const std::vector<std::pair<std::string, std::string>> headers = {
+  EXPECT_EQ(log.headers, (std::vector<std::pair<std::string, std::string>>{
       {"START-OF-LOG", "3.0"}, {"CALLSIGN", "q1abc"}, {"CATEGORY-OPERATOR", "SINGLE-OP"},
-      {"SOAPBOX", "fine: conditions"}};
-  EXPECT_EQ(log.headers, headers);
-  ASSERT_EQ(log.qsos.size(), 5u);  // not the X-QSO line
-  const LogQso& first = log.qsos[0];
-  EXPECT_EQ(first.freqHz, 14025000u);
-  EXPECT_EQ(first.time.hour * 100 + first.time.minute, 1935);
-  EXPECT_EQ(first.ownCall + first.rstSent + first.sentNumber + first.call + first.rstRcvd +
-                first.rcvdNumber, "Q1ABC599001Q2XYZ599017");
-  EXPECT_EQ(first.position.line, 4u);
-  struct Expected { const char* band; const char* mode; const char* call; std::uint32_t hz; };
-  const Expected expected[] = {{"80", "SSB", "Q3ZZ", 3550000u}, {"40", "BPSK63", "Q4AA", 7040000u},
-                               {"2", "FM", "Q4DD", 144000000u}, {"10", "RTTY", "Q4EE", 28081500u}};
-  for (std::size_t i = 0; i < 4; ++i) {
-    const LogQso& qso = log.qsos[i + 1];
-    EXPECT_EQ(qso.band + qso.mode + qso.call, std::string(expected[i].band) + expected[i].mode + expected[i].call);
-    EXPECT_EQ(qso.freqHz, expected[i].hz);
+      {"SOAPBOX", "fine: conditions"}}));
+  std::string read;  // not the X-QSO line
+  for (const LogQso& qso : log.qsos) {
+    read += qso.band + " " + qso.mode + " " + qso.call + " " + std::to_string(qso.freqHz) + "|";
   }
-  EXPECT_EQ(log.qsos[3].position.line, 9u);  // a lone CR ends a line too
+  EXPECT_EQ(read, "20 CW Q2XYZ 14025000|80 SSB Q3ZZ 3550000|40 BPSK63 Q4AA 7040000|"
+                  "2 FM Q4DD 144000000|10 RTTY Q4EE 28081500|");
+  const LogQso& first = log.qsos[0];
+  EXPECT_EQ(first.ownCall + " " + std::to_string(first.time.hour * 100 + first.time.minute), "Q1ABC 1935");
+  EXPECT_EQ(first.position.line * 100 + log.qsos[3].position.line, 409u);  // a lone CR ends a line
 }
 
 TEST(ReadCabrilloLog, ReadsEveryLayoutWithExchangesOfEqualLength) {
-  struct Case {
+  const struct {
     const char* fields;  // after the date and time
-    const char* sent;    // rst|number
-    const char* call;
-    const char* rcvd;
+    const char* read;    // rst|number call rst|number
+  } cases[] = {
+      {"Q1ABC 599 001 Q2XYZ 599 017", "599|001 Q2XYZ 599|017"},
+      {"Q1ABC FN31 Q2XYZ FN42", "| Q2XYZ |"},                          // VHF grid
+      {"Q1ABC 599 CT Q2XYZ 599 OH 1", "599|CT Q2XYZ 599|OH"},          // conventional columns
+      {"Q1ABC 599 001 RAEM 599 017 12345", "599|001 RAEM 599|017"},    // whatever they hold
+      {"Q1ABC 599 001 CT Q2XYZ 599 017 OH", "599|001 Q2XYZ 599|017"},  // RTTY with a state
+      {"Q1ABC 599 CT 001 Q2XYZ 579 OH 017 0", "599|001 Q2XYZ 579|017"},
+      {"Q1ABC 1 A 72 CT Q2XYZ 2 B 68 OH", "|1 Q2XYZ |2"},              // Sweepstakes
   };
-  const Case cases[] = {
-      {"Q1ABC 599 001 Q2XYZ 599 017", "599|001", "Q2XYZ", "599|017"},
-      {"Q1ABC FN31 Q2XYZ FN42", "|", "Q2XYZ", "|"},                          // VHF grid
-      {"Q1ABC 599 CT Q2XYZ 599 OH 1", "599|CT", "Q2XYZ", "599|OH"},          // conventional columns
-      {"Q1ABC 599 001 RAEM 599 017 12345", "599|001", "RAEM", "599|017"},    // whatever they hold
-      {"Q1ABC 599 001 CT Q2XYZ 599 017 OH", "599|001", "Q2XYZ", "599|017"},  // RTTY with a state
-      {"Q1ABC 599 CT 001 Q2XYZ 579 OH 017 0", "599|001", "Q2XYZ", "579|017"},
-      {"Q1ABC 1 A 72 CT Q2XYZ 2 B 68 OH", "|1", "Q2XYZ", "|2"},              // Sweepstakes
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const QsoLog log =
         ReadCabrilloLog(std::string("QSO: 14025 CW 2011-04-14 1935 ") + c.fields + "\n");
     ASSERT_EQ(log.qsos.size(), 1u) << c.fields;
-    const LogQso& qso = log.qsos[0];
-    EXPECT_EQ(qso.rstSent + "|" + qso.sentNumber, c.sent) << c.fields;
-    EXPECT_EQ(qso.call, c.call) << c.fields;
-    EXPECT_EQ(qso.rstRcvd + "|" + qso.rcvdNumber, c.rcvd) << c.fields;
+    const LogQso& q = log.qsos[0];
+    EXPECT_EQ(q.rstSent + "|" + q.sentNumber + " " + q.call + " " + q.rstRcvd + "|" + q.rcvdNumber,
+              c.read);
   }
 }
 
