@@ -10,10 +10,8 @@ work=$3
 source "$source_dir/tests/support/checks.sh"
 
 deb=$(ls "$dist"/zelta_*_amd64.deb) || exit 1
-version=${deb##*/zelta_}
-version=${version%_amd64.deb}
-rm -rf "$work"
-mkdir -p "$work"
+version=${deb##*/zelta_} && version=${version%_amd64.deb}
+rm -rf "$work" && mkdir -p "$work"
 
 dpkg-deb --field "$deb" Package Version Architecture Depends >"$work/fields" || fail "dpkg-deb --field"
 has "$work/fields" "Version: $version"

@@ -24,10 +24,7 @@ has() {  # has FILE TEXT: the file holds the text
   grep -qF -- "$2" "$1" || { fail "$1 lacks: $2"; sed 's/^/  | /' "$1" >&2; }
 }
 finish() {  # finish WHAT
-  if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed in $PWD" >&2
-    exit 1
-  fi
+  [ "$failures" -eq 0 ] || { echo "$failures check(s) failed in $PWD" >&2; exit 1; }
   echo "$1: all checks passed"
   exit 0
 }
