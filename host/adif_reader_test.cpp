@@ -24,7 +24,6 @@ TEST(ReadAdifLog, ReadsRecordsAsRealFilesWriteThem) {
     EXPECT_EQ(log.qsos.size(), 2u) << head;
     EXPECT_TRUE(log.skipped.empty() && log.warnings.empty() && log.headers.empty()) << head;
   }
-  EXPECT_EQ(log.qsos[0].rstSent + log.qsos[0].rstRcvd + log.qsos[0].sentNumber, "599579001");
   EXPECT_TRUE(ReadAdifLog("Header only <EOH>\r\n").qsos.empty());
   EXPECT_TRUE(ReadAdifLog("<EOR><eor>").skipped.empty());
 
@@ -97,7 +96,6 @@ TEST(ReadAdifLog, SkipsWhatCannotBeReadAndSaysWhatItCost) {
        "it holds two different CALL values, an <EOR> is missing; 2 records lost"},
       // Damaged tags cost their record; reading goes on after the next <EOR>.
       {"<CALL:4 Q3ZZ" + kRest, 1, "damaged: a tag is not closed by '>'; 1 record lost, reading goes on after the <EOR> on line 2"},
-      {"<CALL:4>Q3ZZ<TIME_ON:x>0910" + kRest, 1, "damaged: field TIME_ON: the length 'x' is not a number"},
       {"<:4>Q3ZZ" + kRest, 1, "damaged: a tag has no field name"},
   };
   for (const auto& c : cases) {

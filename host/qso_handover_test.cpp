@@ -32,8 +32,7 @@ TEST(QsoHandover, KeepsEveryValueAndHandsOverInStableTimeOrder) {
   EXPECT_EQ(all(back), all(original));
   // The plug-in keeps kilohertz: 14025.4 kHz repeats 14025.0 kHz.
   EXPECT_TRUE(qsos.SameForPlugin(0, 2));
-  EXPECT_FALSE(qsos.SameForPlugin(0, 1));
-  EXPECT_FALSE(qsos.SameForPlugin(3, 4));
+  EXPECT_FALSE(qsos.SameForPlugin(0, 1) || qsos.SameForPlugin(3, 4));
   EXPECT_FALSE(qsos.SortByTime());  // in order now
 }
 

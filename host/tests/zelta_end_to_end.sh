@@ -64,9 +64,7 @@ has check_mult.out "Q3ZP on 15 in SSB: new multiplier (2): Новый мульт
 expect_exit 0 exchange_ok "${run[@]}" exchange 017
 has exchange_ok.out '"017": acceptable exchange (1)'
 
-# Help; usage errors exit 2.
-expect_exit 0 help "${run[@]}" score --help
-has help.out "Example:"
+# Usage errors exit 2.
 expect_exit 2 bad_option "${run[@]}" score sample.adi --bogus
 has bad_option.err "unknown option '--bogus'"
 expect_exit 2 no_log "${run[@]}" score

@@ -14,10 +14,9 @@ struct ProfileReadCase {
   const char* section;
   const char* key;
   std::string expected;
-  // Whether Wine's API agrees with Windows here. It does not on an empty section
-  // name (it finds the lines before the first header), a UTF-8 byte order mark
-  // (honoured), a NUL (ends the value), quotes around the default (stripped) or
-  // a default of blanks only (one is kept).
+  // Whether Wine's API agrees with Windows: not on an empty section name (it finds
+  // the lines before the first header), a UTF-8 byte order mark (honoured), a NUL
+  // (ends the value), a quoted default (stripped) or one of blanks (one is kept).
   bool wineAgrees = true;
   const char* defaultValue = "<default>";
   std::size_t bufferSize = 10000;
