@@ -112,8 +112,9 @@ inline const std::vector<ProfileWriteCase>& ProfileWriteCases() {
       {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
       {"[A]", "A", "b", "2", "[A]\r\nb=2\r\n"},
       {"[A]\r\na=1", "S", "K", "V", "[A]\r\na=1\r\n[S]\r\nK=V\r\n"},
-      // A missing section goes at the end, names trimmed; a missing file is made.
-      {"", " S ", " K ", "", "[S]\r\nK=\r\n", true},
+      // A missing section goes at the end, names trimmed (Wine keeps a trailing blank);
+      // a missing file is made.
+      {"", " S ", " K ", "", "[S]\r\nK=\r\n"}, {"", "S", "K", "V", "[S]\r\nK=V\r\n", true},
       {canonical, "New", "Key", "v;x=y", canonical + "[New]\r\nKey=v;x=y\r\n", true},
       {"[A]\na=1\n\n", "S", "K", "V", "[A]\na=1\n\n[S]\r\nK=V\r\n"},
       {"K=top\r\n", "S", "K", "V", "K=top\r\n[S]\r\nK=V\r\n"},  // no section before the first
