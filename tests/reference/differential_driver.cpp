@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "platform/launch.h"
 #include "platform/message_box.h"
@@ -21,6 +22,7 @@ namespace fs = std::filesystem;
 // Few distinct values, so that repeats, removals of counted QSOs and hand-overs of
 // the multiplier mark come up often; calls that are prefixes or case variants of
 // listed ones, and band texts whose order is tricky.
+const std::vector<std::string> kOwnCalls = {"Q1ABC/P", "Q1ABC", "Q1ABC", "Q1ABC"};
 const std::vector<std::string> kCalls = {"Q9LST", "Q9MUL", "Q9L", "Q2XYZ", "q9lst", "", "Q9LST/P"};
 const std::vector<std::string> kBands = {"20", "160", "3.5", "020", "20 "};
 const std::vector<std::string> kModes = {"CW", "CW", "SSB", "BPSK63", "BPSK62", "RTTY", "cw", ""};
@@ -35,18 +37,11 @@ std::string ReadBytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// 2026-12-06 at `hour`:`minute`.
-COleDateTime Date(int hour, int minute) {
-  COleDateTime date;
-  date.dt = 46362.0 + (hour * 60 + minute) / 1440.0;
-  return date;
-}
-
 }  // namespace
 
-Differential::Differential(fs::path base, Choose choose)
+Differential::Differential(fs::path base, Source source)
     : base_(std::move(base)), plugin_(base_ / "plugin"), model_(base_ / "model"),
-      previous_(fs::current_path()), choose_(std::move(choose)) {
+      previous_(fs::current_path()), source_(std::move(source)) {
   fs::create_directories(plugin_ / "Plugins");
   fs::create_directories(model_ / "Plugins");
   platform::SetStartProgramHook([](const std::string&) {});
@@ -81,28 +76,47 @@ void Differential::SetRegionList(const std::string* content) {
   }
 }
 
+// Mostly a text of `fixed`; with raw input now and then one of the few raw texts
+// `drawn` so far, some of them drawn anew.
+const std::string& Differential::Text(std::vector<std::string>& drawn,
+                                      const std::vector<std::string>& fixed) {
+  if (!source_.raw || Below(4) != 0) return Pick(fixed);
+  std::string& text = drawn[Below(drawn.size())];
+  if (Below(3) == 0) {
+    text = source_.raw(12);
+    text.resize(std::strlen(text.c_str()));  // the host's texts end at a zero byte
+  }
+  return text;
+}
+
+// 2026-12-06 `minutes` after midnight; with raw input now and then any day value and status.
+COleDateTime Differential::Time(unsigned minutes) {
+  COleDateTime date;
+  date.dt = 46362.0 + minutes / 1440.0;
+  if (source_.raw && Below(8) == 0) {
+    std::string bytes = source_.raw(sizeof date.dt + sizeof date.status);
+    bytes.resize(sizeof date.dt + sizeof date.status);
+    std::memcpy(&date.dt, bytes.data(), sizeof date.dt);
+    std::memcpy(&date.status, bytes.data() + sizeof date.dt, sizeof date.status);
+  }
+  return date;
+}
+
+// The fields are drawn in their order (a braced list is evaluated left to right).
 QsoArguments Differential::Qso() {
-  QsoArguments q;
-  q.ownCall = "Q1ABC";
-  q.call = Pick(kCalls);
-  q.time = Date(static_cast<int>(choose_(3)), static_cast<int>(choose_(2)));
-  q.freqHz = 14000000 + choose_(3) * 1500;
-  q.mode = Pick(kModes);
-  q.rstSent = choose_(2) ? "599" : "59";
-  q.rstRcvd = "579";
-  q.sentNumber = choose_(12) ? "001" : "";
-  q.rcvdNumber = Pick(kRcvdNumbers);
-  q.aux23 = choose_(8) ? "" : "x";
-  q.band = Pick(kBands);
-  return q;
+  const unsigned when = Below(6);  // in three hours, two minutes each
+  return {.ownCall = "Q1ABC", .call = Text(calls_, kCalls), .time = Time(60 * (when / 2) + when % 2),
+          .freqHz = 14000000 + Below(3) * 1500, .mode = Text(modes_, kModes),
+          .rstSent = Below(2) ? "599" : "59", .rstRcvd = "579", .sentNumber = Below(12) ? "001" : "",
+          .rcvdNumber = Text(numbers_, kRcvdNumbers), .aux23 = Below(8) ? "" : "x",
+          .band = Text(bands_, kBands)};
 }
 
 std::string Differential::SameFiles(const std::string& when) const {
   for (const fs::path* dir : {&model_, &plugin_}) {
     for (const auto& entry : fs::recursive_directory_iterator(*dir)) {
-      if (!entry.is_regular_file()) continue;
       const fs::path name = fs::relative(entry.path(), *dir);
-      if (ReadBytes(plugin_ / name) != ReadBytes(model_ / name)) {
+      if (entry.is_regular_file() && ReadBytes(plugin_ / name) != ReadBytes(model_ / name)) {
         return name.string() + " differs " + when;
       }
     }
@@ -112,63 +126,64 @@ std::string Differential::SameFiles(const std::string& when) const {
 
 std::string Differential::Step() {
   const std::string where = " at step " + std::to_string(steps_++);
-  // Runs `call` with the side's folder current and its message boxes recorded.
-  auto onPlugin = [&](auto call) {
+  // Runs each side's call in its folder with its message boxes recorded.
+  auto both = [&](auto onPlugin, auto onModel) {
     fs::current_path(plugin_);
     boxes_ = &pluginBoxes_;
-    return call();
-  };
-  auto onModel = [&](auto call) {
+    auto a = onPlugin();
     fs::current_path(model_);
     boxes_ = &modelBoxes_;
-    return call();
+    auto b = onModel();
+    boxes_ = nullptr;
+    return std::pair(a, b);
   };
   std::string differs;
-  const unsigned action = choose_(100);
+  const unsigned action = Below(100);
   if (action < 1) {
-    const int report = choose_(3) == 0 ? 1 : 0;
-    const std::string ownCall = choose_(4) ? "Q1ABC" : "Q1ABC/P";
+    const int report = Below(3) == 0 ? 1 : 0;
+    const std::string ownCall = Text(calls_, kOwnCalls);
+    const COleDateTime first = Time(13 * 60 + 45);
     differs = SameFiles("before a new run" + where);
     if (!differs.empty()) return differs;
-    const int a = onPlugin([&] { return ResetStats(state_, report, ownCall, Date(13, 45)); });
-    const int b = onModel([&] { return reference_.ResetStats(report, ownCall, Date(13, 45)); });
+    const auto [a, b] = both([&] { return ResetStats(state_, report, ownCall, first); },
+                             [&] { return reference_.ResetStats(report, ownCall, first); });
     if (a != b) differs = "ResetStats";
-  } else if (action < 50) {
-    const QsoArguments q = Qso();
-    const int a = onPlugin([&] { return AddData(state_.run, q); });
-    const int b = onModel([&] { return reference_.AddData(q); });
-    if (a != b) differs = "AddData of " + q.call + " " + q.mode + " " + q.band;
   } else if (action < 70) {
+    const bool add = action < 50;
     const QsoArguments q = Qso();
-    const int a = onPlugin([&] { return RemoveData(state_.run, q); });
-    const int b = onModel([&] { return reference_.RemoveData(q); });
-    if (a != b) differs = "RemoveData of " + q.call + " " + q.mode + " " + q.band;
+    const auto [a, b] =
+        add ? both([&] { return AddData(state_.run, q); }, [&] { return reference_.AddData(q); })
+            : both([&] { return RemoveData(state_.run, q); }, [&] { return reference_.RemoveData(q); });
+    if (a != b) differs = (add ? "AddData of " : "RemoveData of ") + q.call + " " + q.mode + " " + q.band;
   } else if (action < 88) {
-    const std::string call = Pick(kCalls), band = Pick(kBands), mode = Pick(kModes);
+    const std::string call = Text(calls_, kCalls), band = Text(bands_, kBands), mode = Text(modes_, kModes);
     // The whole buffer is compared: neither side may write past its message.
-    char messageA[64], messageB[64];
-    std::memset(messageA, '#', sizeof messageA);
-    std::memset(messageB, '#', sizeof messageB);
-    const int a = onPlugin([&] { return CheckCall(state_.run, call, band, mode, messageA); });
-    const int b = onModel([&] { return reference_.CheckCall(call, band, mode, messageB); });
-    if (a != b || std::memcmp(messageA, messageB, sizeof messageA) != 0) {
+    std::string messageA(64, '#'), messageB(64, '#');
+    const auto [a, b] = both([&] { return CheckCall(state_.run, call, band, mode, messageA.data()); },
+                             [&] { return reference_.CheckCall(call, band, mode, messageB.data()); });
+    if (a != b || messageA != messageB) {
       differs = "CheckCall " + call + " " + band + " " + mode;
     }
   } else if (action < 95) {
     int scoreA = 0, scoreB = 0;
-    const bool withScore = choose_(4) != 0;
-    const std::string a =
-        onPlugin([&] { return std::string(GetResult(state_, withScore ? &scoreA : nullptr)); });
-    const std::string b = onModel([&] { return reference_.GetResult(withScore ? &scoreB : nullptr); });
+    const bool withScore = Below(4) != 0;
+    const auto [a, b] =
+        both([&] { return std::string(GetResult(state_, withScore ? &scoreA : nullptr)); },
+             [&] { return reference_.GetResult(withScore ? &scoreB : nullptr); });
     if (a != b || scoreA != scoreB) return "summary" + where + ":\n" + a + "\nmodel:\n" + b;
     differs = SameFiles("after a result" + where);
     if (!differs.empty()) return differs;
   } else if (action < 97) {
     SetRegionList(nullptr);
-  } else {
+  } else if (!source_.raw || Below(2) != 0) {
     SetRegionList(&Pick(kRegionLists));
+  } else {
+    // Raw bytes, then the raw calls drawn so far a line each, the last line end or not.
+    std::string list = source_.raw(40);
+    for (const std::string& call : calls_) list += (Below(2) ? "\r\n" : "\n") + call;
+    if (Below(2) != 0) list += "\r\n";
+    SetRegionList(&list);
   }
-  boxes_ = nullptr;
   if (differs.empty() && pluginBoxes_ != modelBoxes_) differs = "message boxes";
   if (differs.empty() && state_.run.qsoStore.Count() != reference_.QsoCount()) differs = "QSO count";
   return differs.empty() ? differs : differs + where;

@@ -1,8 +1,11 @@
 #include "tests/reference/reference_model.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <set>
 
 #include "platform/files.h"
 #include "platform/launch.h"
@@ -21,47 +24,29 @@ bool IsCallSignChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
 }
 
-QsoEntry ToEntry(const QsoArguments& qso) {
-  QsoEntry e;
-  e.call = qso.call;
-  e.aux23 = qso.aux23;
-  e.aux30 = qso.aux30;
-  e.band = qso.band;
-  e.mode = qso.mode;
-  e.rstRcvd = qso.rstRcvd;
-  e.rstSent = qso.rstSent;
-  e.rcvdNumber = qso.rcvdNumber;
-  e.sentNumber = qso.sentNumber;
-  e.freqKhz = static_cast<std::int32_t>(qso.freqHz / 1000);
-  e.time = qso.time;
-  return e;
+QsoEntry ToEntry(const QsoArguments& q) {
+  return {.call = q.call, .aux23 = q.aux23, .aux30 = q.aux30, .band = q.band, .mode = q.mode,
+          .rstRcvd = q.rstRcvd, .rstSent = q.rstSent, .rcvdNumber = q.rcvdNumber,
+          .sentNumber = q.sentNumber, .freqKhz = static_cast<std::int32_t>(q.freqHz / 1000),
+          .time = q.time};
 }
 
-RefusedQso ToRefused(const QsoArguments& qso) {
-  RefusedQso r;
-  r.ownCall = qso.ownCall;
-  r.call = qso.call;
-  r.time = qso.time;
-  r.freqHz = qso.freqHz;
-  r.mode = qso.mode;
-  r.rstSent = qso.rstSent;
-  r.rstRcvd = qso.rstRcvd;
-  r.sentNumber = qso.sentNumber;
-  r.rcvdNumber = qso.rcvdNumber;
-  return r;
+RefusedQso ToRefused(const QsoArguments& q) {
+  return {.ownCall = q.ownCall, .call = q.call, .time = q.time, .freqHz = q.freqHz, .mode = q.mode,
+          .rstSent = q.rstSent, .rstRcvd = q.rstRcvd, .sentNumber = q.sentNumber,
+          .rcvdNumber = q.rcvdNumber};
 }
 
+// Bands are sorted by their text with zeros put before it up to 20 characters.
 std::string PaddedKey(const std::string& band) {
-  std::string key = band;
-  while (key.size() < 20) key = "0" + key;
-  return key;
+  return std::string(band.size() < 20 ? 20 - band.size() : 0, '0') + band;
 }
 
 }  // namespace
 
 int Model::FindInRegionList(const std::string& call) {
-  std::FILE* file = std::fopen(platform::NativePath(kRegionListFile).c_str(), "rb");
-  if (file == nullptr) {
+  std::ifstream file(platform::NativePath(kRegionListFile), std::ios::binary);
+  if (!file) {
     if (!missingReported_) {
       missingReported_ = true;
       platform::ShowMessageBox(kMissingRegionListText, nullptr, platform::MessageIcon::kNone,
@@ -70,9 +55,7 @@ int Model::FindInRegionList(const std::string& call) {
     return 0;
   }
   // Read every line; a line's call sign is its leading run of call-sign characters.
-  std::string content;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) content += static_cast<char>(c);
-  std::fclose(file);
+  const std::string content(std::istreambuf_iterator<char>(file), {});
   if (call.empty()) return 0;
   int lineNumber = 0;
   std::size_t start = 0;
@@ -111,56 +94,41 @@ int Model::AddData(const QsoArguments& qso) {
     checkFile_.WriteRefusal(ToRefused(qso), kNoRxNumberReason);
     return 0;
   }
-  bool bandKnown = false;
-  for (const std::string& band : bands_) bandKnown = bandKnown || band == qso.band;
-  if (!bandKnown) bands_.push_back(qso.band);
+  if (std::find(bands_.begin(), bands_.end(), qso.band) == bands_.end()) bands_.push_back(qso.band);
 
   QsoEntry entry = ToEntry(qso);
-  if (FindInRegionList(qso.call) != 0) {
-    bool marked = false;
-    for (const QsoEntry& e : store_) marked = marked || e.listedCall == qso.call;
-    if (!marked) entry.listedCall = qso.call;
+  if (FindInRegionList(qso.call) != 0 &&
+      std::none_of(store_.begin(), store_.end(), [&](const QsoEntry& e) { return e.listedCall == qso.call; })) {
+    entry.listedCall = qso.call;
   }
-  bool stored = false;
-  for (const QsoEntry& e : store_) stored = stored || SameQso(e, entry);
-  if (!stored) store_.push_back(entry);
+  if (std::none_of(store_.begin(), store_.end(), [&](const QsoEntry& e) { return SameQso(e, entry); })) {
+    store_.push_back(entry);
+  }
   return 1;
 }
 
 int Model::RemoveData(const QsoArguments& qso) {
   if (qso.rcvdNumber.empty() || qso.sentNumber.empty()) return 0;
   const QsoEntry wanted = ToEntry(qso);
-  std::size_t found = store_.size();
-  for (std::size_t i = 0; i < store_.size() && found == store_.size(); ++i) {
-    if (SameQso(store_[i], wanted)) found = i;
+  auto found = std::find_if(store_.begin(), store_.end(), [&](const QsoEntry& e) { return SameQso(e, wanted); });
+  if (found == store_.end()) {
+    found = std::find_if(store_.begin(), store_.end(), [&](const QsoEntry& e) {
+      return e.call == qso.call && e.mode == qso.mode && e.band == qso.band;
+    });
   }
-  for (std::size_t i = 0; i < store_.size() && found == store_.size(); ++i) {
-    const QsoEntry& e = store_[i];
-    if (e.call == qso.call && e.mode == qso.mode && e.band == qso.band) found = i;
-  }
-  if (found == store_.size()) return 1;
-  const std::string listedCall = store_[found].listedCall;
-  store_.erase(store_.begin() + static_cast<std::ptrdiff_t>(found));
-  if (!listedCall.empty()) {
-    for (QsoEntry& e : store_) {
-      if (e.call == qso.call) {
-        e.listedCall = listedCall;
-        break;
-      }
-    }
-  }
+  if (found == store_.end()) return 1;
+  const std::string listedCall = found->listedCall;
+  store_.erase(found);
+  const auto next = std::find_if(store_.begin(), store_.end(), [&](const QsoEntry& e) { return e.call == qso.call; });
+  if (!listedCall.empty() && next != store_.end()) next->listedCall = listedCall;
   return 1;
 }
 
 int Model::CheckCall(const std::string& call, const std::string& band, const std::string& mode,
                      char* message) {
-  for (const QsoEntry& e : store_) {
-    if (e.call == call && e.band == band && e.mode == mode) return 0;
-  }
-  if (FindInRegionList(call) == 0) return 1;
-  for (const QsoEntry& e : store_) {
-    if (e.listedCall == call) return 1;
-  }
+  auto any = [&](auto matches) { return std::any_of(store_.begin(), store_.end(), matches); };
+  if (any([&](const QsoEntry& e) { return e.call == call && e.band == band && e.mode == mode; })) return 0;
+  if (FindInRegionList(call) == 0 || any([&](const QsoEntry& e) { return e.listedCall == call; })) return 1;
   if (message != nullptr) std::memcpy(message, kNewMultiplierText, sizeof kNewMultiplierText);
   return 2;
 }
@@ -176,7 +144,7 @@ std::string Model::GetResult(int* score) {
   std::int64_t totalPoints = 0, totalMultipliers = 0, totalCw = 0, totalSsb = 0;
   for (const std::string& band : bands_) {
     std::int64_t qsos = 0, listed = 0, unlistedCw = 0, unlistedSsb = 0, cw = 0, ssb = 0;
-    std::vector<std::string> counted;
+    std::set<std::string> counted;
     for (const QsoEntry& e : store_) {
       if (e.band != band || e.call.empty()) continue;
       ++qsos;
@@ -188,9 +156,7 @@ std::string Model::GetResult(int* score) {
       }
       if (e.mode == "CW") ++cw;
       if (e.mode == "SSB") ++ssb;
-      bool seen = e.listedCall.empty();
-      for (const std::string& c : counted) seen = seen || c == e.listedCall;
-      if (!seen) counted.push_back(e.listedCall);
+      if (!e.listedCall.empty()) counted.insert(e.listedCall);
     }
     const std::int64_t points = 3 * listed + 2 * unlistedCw + unlistedSsb;
     text += band + "\t " + std::to_string(qsos) + "\t " + std::to_string(points) + "\t\t   " +
@@ -203,10 +169,8 @@ std::string Model::GetResult(int* score) {
   text += "Total\t " + std::to_string(store_.size()) + "\t " + std::to_string(totalPoints) +
           "\t    " + std::to_string(totalMultipliers) + "\t   " + std::to_string(totalCw) +
           "\t  " + std::to_string(totalSsb) + "\r\n";
-  std::int64_t product = totalPoints * totalMultipliers;
-  if (product > std::numeric_limits<std::int32_t>::max()) {
-    product = std::numeric_limits<std::int32_t>::max();
-  }
+  const std::int64_t product = std::min<std::int64_t>(totalPoints * totalMultipliers,
+                                                      std::numeric_limits<std::int32_t>::max());
   const std::string scoreText = std::to_string(product);
   text += "\r\n\tScore: " + std::to_string(totalPoints) + "*" +
           std::to_string(totalMultipliers) + " = " + scoreText + "\r\n";
