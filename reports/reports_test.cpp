@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -23,25 +22,9 @@ using reports::Language;
 using testing_support::ReadFileBytes;
 using testing_support::ScopedWorkDir;
 
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
-       start = at + separator.size()) {
-    parts.push_back(text.substr(start, at - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
-
-// `text` as a regular expression that matches only itself.
-std::string Literal(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-}
-
 TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
   // The goldens were read through before they were pinned: a change in them is a change
-  // in what every entrant receives. The English wording is covered by the test below.
+  // in what every entrant receives.
   const fs::path golden = fs::absolute("golden");
   const ScopedWorkDir dir;
   std::string error;
@@ -57,53 +40,33 @@ TEST(WriteReports, MatchesTheGoldenFilesByteForByte) {
   EXPECT_EQ(compared, 5) << "four reports and the CSV";
 }
 
-// The CSV's numbers are pinned by its golden file; the page and the English wording here.
-TEST(WriteReports, EveryNumberAgreesWithTheContest) {
+// The reports and the CSV are pinned by the golden files; the page's numbers here.
+TEST(ResultsPage, EveryNumberAgreesWithTheContest) {
   const adjudication::Contest contest = reports::fixture::SmallContest();
-  const auto& words = reports::detail::WordingFor(Language::kEnglish);
   const auto names = reports::ReportFileNames(contest);
   const std::string page = reports::ResultsPage(contest, Language::kEnglish, names);
   long long inPeriod = 0;
-  std::array<int, adjudication::kVerdictCount> allVerdicts{};
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
     const adjudication::CheckedLog& log = contest.logs[i];
-    std::array<int, adjudication::kVerdictCount> counts{};
     int lost = 0;
     for (const auto& qso : log.qsos) {
-      ++counts[static_cast<int>(qso.verdict)];
-      ++allVerdicts[static_cast<int>(qso.verdict)];
       lost += qso.verdict != Verdict::kOk && qso.verdict != Verdict::kUnverified && qso.verdict != Verdict::kUnique;
       inPeriod += qso.verdict != Verdict::kRefused && qso.verdict != Verdict::kOutOfPeriod;
     }
+    // The table row and both bars of the score chart.
     char kept[16];
     std::snprintf(kept, sizeof kept, "%.1f", 100.0 * log.checked.score / log.claimed.score);
-    const std::vector<int> scores = {log.checked.qsos, log.checked.points, log.checked.multipliers,
-                                     log.claimed.score, log.checked.score};
-
-    // The page: the table row and both bars of the score chart.
     std::string cells = "<a href=\"reports/" + names[i] + "\">" + log.call + "</a></td>";
-    for (int value : scores) cells += "<td class=\"num\">" + std::to_string(value) + "</td>";
+    for (int value : {log.checked.qsos, log.checked.points, log.checked.multipliers, log.claimed.score,
+                      log.checked.score}) cells += "<td class=\"num\">" + std::to_string(value) + "</td>";
     cells += std::string("<td class=\"num\">") + kept + "</td><td class=\"num\">" +
              (log.clockOffsetMinutes > 0 ? "+" : "") + std::to_string(log.clockOffsetMinutes) +
              "</td><td class=\"num\">" + std::to_string(lost) + "</td></tr>";
     EXPECT_NE(page.find(cells), std::string::npos) << cells;
     EXPECT_NE(page.find(log.call + ": Claimed " + std::to_string(log.claimed.score) + "<"), std::string::npos);
     EXPECT_NE(page.find(log.call + ": Checked " + std::to_string(log.checked.score) + "<"), std::string::npos);
-
-    // The report: both score lines, every verdict count, the number of QSOs lost.
-    const std::string report = reports::EntrantReport(contest, i, Language::kEnglish);
-    for (const auto& [label, score] : {std::pair{"Claimed", log.claimed}, std::pair{"Checked", log.checked}}) {
-      std::string line = std::string("\r\n") + label;
-      for (int value : {score.qsos, score.points, score.multipliers, score.score}) line += " +" + std::to_string(value);
-      EXPECT_TRUE(std::regex_search(report, std::regex(line + "\r\n"))) << log.call << " " << label;
-    }
-    for (std::size_t v = 0; v < counts.size(); ++v) {
-      const std::regex line("\r\n  " + Literal(words.verdicts[v]) + " +" + std::to_string(counts[v]) + "\r\n");
-      EXPECT_TRUE(std::regex_search(report, line)) << log.call << " " << words.verdicts[v];
-    }
-    EXPECT_NE(report.find("QSOs that lost credit: " + std::to_string(lost) + "\r\n"), std::string::npos);
   }
-  // The hour chart holds every QSO of the period once; the verdict chart every verdict.
+  // The hour chart holds every QSO of the period once.
   const std::string hours = page.substr(0, page.find("id=\"chart-scores\""));
   const std::regex bar("<title>\\d\\d:\\d\\d [^:<]+: (\\d+)</title>");
   long long charted = 0;
@@ -111,10 +74,6 @@ TEST(WriteReports, EveryNumberAgreesWithTheContest) {
     charted += std::stoll((*it)[1]);
   }
   EXPECT_EQ(charted, inPeriod);
-  for (std::size_t v = 0; v < allVerdicts.size(); ++v) {
-    EXPECT_NE(page.find(std::string(words.verdicts[v]) + ": " + std::to_string(allVerdicts[v]) + " ("),
-              std::string::npos) << words.verdicts[v];
-  }
 }
 
 TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
@@ -146,7 +105,10 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
   const std::string csv = ReadFileBytes(dir / "results.csv");
   EXPECT_NE(csv.find(",\"'=HYPERLINK(\"\"http://x\"\")\","), std::string::npos) << csv;
   for (const fs::path& file : {dir / "results.csv", dir / "reports/.._.._etc_x.txt", dir / "reports/.._a.txt"}) {
-    for (const std::string& line : Split(ReadFileBytes(file), "\r\n")) {
+    const std::string bytes = ReadFileBytes(file);
+    for (std::size_t start = 0, end; start <= bytes.size(); start = end + 2) {
+      end = std::min(bytes.find("\r\n", start), bytes.size());
+      const std::string line = bytes.substr(start, end - start);
       EXPECT_EQ(reports::detail::CleanText(line), line) << file.string();
       EXPECT_NE(line.rfind("QSO: forged", 0), 0u) << file.string();
     }

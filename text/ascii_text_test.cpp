@@ -5,7 +5,7 @@
 namespace text {
 namespace {
 
-TEST(AsciiText, TrimsBlanksAndComparesLettersOnlyWithoutCase) {
+TEST(AsciiText, BlanksLetterCaseAndDigitsAreAsciiOnly) {
   EXPECT_EQ(TrimBlanks(" \t\r\nQ1 ABC\v\f"), "Q1 ABC");
   EXPECT_EQ(TrimBlanks(" \t\r\n"), "");
   // Bytes above 0x7F (Cyrillic in Windows-1251 or UTF-8) keep their case.
@@ -14,9 +14,6 @@ TEST(AsciiText, TrimsBlanksAndComparesLettersOnlyWithoutCase) {
   EXPECT_TRUE(EqualsIgnoringCase("StartTime", "STARTTIME"));
   EXPECT_FALSE(EqualsIgnoringCase("\xE0", "\xC0"));
   EXPECT_FALSE(EqualsIgnoringCase("EOR", "EOR "));
-}
-
-TEST(AsciiText, AllDigitsNeedsAtLeastOneDigit) {
   EXPECT_TRUE(AllDigits("0123456789"));
   for (const char* text : {"", " 1", "1.0", "-1", "1a", "\xD9"}) EXPECT_FALSE(AllDigits(text)) << text;
 }

@@ -22,8 +22,6 @@ mkdir -p "$work"
 cd "$work" || exit 1
 
 expect_exit 0 simulate "${run[@]}" simulate --stations 14 --qsos 40 --seed 5 --out contest
-expect_exit 0 simulate-again "${run[@]}" simulate --stations 14 --qsos 40 --seed 5 --out again
-cmp -s contest/truth.csv again/truth.csv || fail "the same seed gave another contest"
 logs=$(ls contest/logs | wc -l)
 
 expect_exit 0 adjudicate "${run[@]}" adjudicate contest/logs --dir contest \
@@ -37,7 +35,8 @@ expect_exit 2 bad-lang "${run[@]}" adjudicate contest/logs --out results --lang 
 expect_exit 0 organiser-demo "${run[@]}" demo --organiser
 has organiser-demo.out "zelta-contest/results/index.html"
 
-# A small simulated contest pins the reports and the CSV byte for byte, on both builds.
+# A small simulated contest pins the reports and the CSV byte for byte, on both builds
+# (and so that one seed gives one contest).
 # After a deliberate change: run these two commands and copy small/reports and
 # small/results.csv over adjudication/testdata/simulated.
 expect_exit 0 small-simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 22 --out small
