@@ -18,6 +18,7 @@ namespace stats::reference {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 // Few distinct values, so that repeats, removals of counted QSOs and hand-overs of
 // the multiplier mark come up often; calls that are prefixes or case variants of
@@ -30,7 +31,9 @@ const std::vector<std::string> kRcvdNumbers = {"1", "2", "1", ""};
 // Region lists with and without a final line end.
 const std::vector<std::string> kRegionLists = {
     "Q9LST\r\nQ9MUL\r\n", "Q9MUL Moscow\r\nQ9LST/P\r\nQ7ABC", "Q9L\nQ9LST", "",
-    "q9lst\r\nQ9MULT\r\nQ2XY\r\n", "Q9LST\r\nQ9MUL"};
+    "q9lst\r\nQ9MULT\r\nQ2XY\r\n", "Q9LST\r\nQ9MUL",
+    // as editors save it: UTF-8 with its mark, UTF-16 with its mark (and a unit beyond ASCII)
+    "\xEF\xBB\xBFQ9LST\r\nQ9MUL", "\xFE\xFF\0Q\09\0L\x04\x10\0\n\0Q\09\0M\0U\0L"s};
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -182,6 +185,14 @@ std::string Differential::Step() {
     std::string list = source_.raw(40);
     for (const std::string& call : calls_) list += (Below(2) ? "\r\n" : "\n") + call;
     if (Below(2) != 0) list += "\r\n";
+    // As it is, as UTF-8 with its mark, or as UTF-16 (either byte order) with its mark.
+    const unsigned form = Below(4);
+    if (form == 1) list.insert(0, "\xEF\xBB\xBF");
+    if (form >= 2) {
+      std::string wide = form == 2 ? "\xFF\xFE" : "\xFE\xFF";
+      for (char c : list) wide += form == 2 ? std::string{c, '\0'} : std::string{'\0', c};
+      list = wide;
+    }
     SetRegionList(&list);
   }
   if (differs.empty() && pluginBoxes_ != modelBoxes_) differs = "message boxes";

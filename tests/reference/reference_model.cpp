@@ -55,7 +55,19 @@ int Model::FindInRegionList(const std::string& call) {
     return 0;
   }
   // Read every line; a line's call sign is its leading run of call-sign characters.
-  const std::string content(std::istreambuf_iterator<char>(file), {});
+  std::string content(std::istreambuf_iterator<char>(file), {});
+  // As editors save it: a UTF-8 mark is dropped; with a UTF-16 mark the text is read
+  // a unit at a time, a unit outside ASCII as '?'.
+  if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.erase(0, 3);
+  if (content.rfind("\xFF\xFE", 0) == 0 || content.rfind("\xFE\xFF", 0) == 0) {
+    const std::size_t hi = content[0] == '\xFF' ? 1 : 0;  // where a unit's high byte is
+    std::string text;
+    for (std::size_t i = 2; i + 1 < content.size(); i += 2) {
+      const unsigned char high = content[i + hi], low = content[i + 1 - hi];
+      text += high == 0 && low < 0x80 ? static_cast<char>(low) : '?';
+    }
+    content = text;
+  }
   if (call.empty()) return 0;
   int lineNumber = 0;
   std::size_t start = 0;
