@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# End to end: `zelta simulate` writes a small contest, `zelta adjudicate` checks it;
-# the table and the JSON cover every log (the verdicts' agreement with the
+# End to end: `zelta simulate` writes a small contest, `zelta adjudicate` checks it
+# to the golden reports; the table and the JSON cover every log (the verdicts' agreement with the
 # simulator's truth is adjudication_test's), errors name their file or line,
 # and the demo's sample log is adjudicated on its own.
 #   adjudicate_end_to_end.sh SOURCE_DIR WORK_DIR ZELTA [WINE_RUN WINE_PREFIX]
@@ -21,40 +21,35 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work" || exit 1
 
-expect_exit 0 simulate "${run[@]}" simulate --stations 14 --qsos 40 --seed 5 --out contest
-logs=$(ls contest/logs | wc -l)
-
-expect_exit 0 adjudicate "${run[@]}" adjudicate contest/logs --dir contest \
-  --rules contest/rules.ini --json verdicts.json --out results
-has adjudicate.out "busted-exchange"
-[ "$(($(sed "/^$/q" adjudicate.out | grep -c .) - 1))" = "$logs" ] || fail "the table does not list $logs logs"
-cmp -s verdicts.json results/verdicts.json || fail "--out DIR/verdicts.json differs from --json"
-[ -s results/index.html ] && [ -s results/results.csv ] || fail "--out wrote no results page or CSV"
-[ "$(ls results/reports | wc -l)" = "$logs" ] || fail "--out did not write one report per log"
-expect_exit 2 bad-lang "${run[@]}" adjudicate contest/logs --out results --lang de
-expect_exit 0 organiser-demo "${run[@]}" demo --organiser
-has organiser-demo.out "zelta-contest/results/index.html"
-
 # A small simulated contest pins the reports and the CSV byte for byte, on both builds
-# (and so that one seed gives one contest).
+# (and so that one seed gives one contest); the table and the JSON cover every log.
 # After a deliberate change: run these two commands and copy small/reports and
 # small/results.csv over adjudication/testdata/simulated.
-expect_exit 0 small-simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 22 --out small
-expect_exit 0 small "${run[@]}" adjudicate small/logs --dir small --rules small/rules.ini --out small
+expect_exit 0 simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 22 --out small
+expect_exit 0 adjudicate "${run[@]}" adjudicate small/logs --dir small --rules small/rules.ini \
+  --json verdicts.json --out small
 diff -r small/reports "$source_dir/adjudication/testdata/simulated/reports" >&2 ||
   fail "the reports of the small contest differ from adjudication/testdata/simulated"
 cmp small/results.csv "$source_dir/adjudication/testdata/simulated/results.csv" >&2 ||
   fail "the results CSV of the small contest differs from adjudication/testdata/simulated"
+logs=$(ls small/logs | wc -l)
+has adjudicate.out "busted-exchange"
+[ "$(($(sed "/^$/q" adjudicate.out | grep -c .) - 1))" = "$logs" ] || fail "the table does not list $logs logs"
+cmp -s verdicts.json small/verdicts.json || fail "--out DIR/verdicts.json differs from --json"
+[ -s small/index.html ] || fail "--out wrote no results page"
+expect_exit 2 bad-lang "${run[@]}" adjudicate small/logs --out results --lang de
+expect_exit 0 organiser-demo "${run[@]}" demo --organiser
+has organiser-demo.out "zelta-contest/results/index.html"
 
 # Errors: two logs of one call, a bad rules file, no log folder.
 mkdir -p twice
-cp contest/logs/"$(ls contest/logs | head -1)" twice/a.cbr
+cp small/logs/"$(ls small/logs | head -1)" twice/a.cbr
 cp twice/a.cbr twice/b.cbr
-expect_exit 1 twice "${run[@]}" adjudicate twice --dir contest
+expect_exit 1 twice "${run[@]}" adjudicate twice --dir small
 has twice.err "a.cbr and"
 has twice.err "b.cbr are both logs of"
 printf '[Rules]\nToleranceMinutes=5\nTolerance=4\n' >bad.ini
-expect_exit 1 bad-rules "${run[@]}" adjudicate contest/logs --dir contest --rules bad.ini
+expect_exit 1 bad-rules "${run[@]}" adjudicate small/logs --dir small --rules bad.ini
 has bad-rules.err "bad.ini:3: unknown key 'Tolerance'"
 expect_exit 2 no-logdir "${run[@]}" adjudicate
 expect_exit 2 no-stations "${run[@]}" simulate --out x

@@ -2,7 +2,6 @@
 // complete argument list; the arguments the plug-in ignores carry values a host might
 // pass. The same source runs against libStats.so natively and against Stats.dll under
 // Wine; both must leave the same bytes on disk.
-#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>

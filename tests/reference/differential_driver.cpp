@@ -67,15 +67,13 @@ Differential::~Differential() {
 
 void Differential::SetRegionList(const std::string* content) {
   for (const fs::path& side : {plugin_, model_}) {
-    const fs::path list = side / "Plugins" / "zelta.dom";
+    const fs::path list = side / "Plugins" / "zelta.dom", temp = side / "Plugins" / "zelta.new";
     if (content == nullptr) {
       fs::remove(list);
-      continue;
+    } else {  // a new file each time: the edit must be seen whatever the clock's resolution
+      std::ofstream(temp, std::ios::binary) << *content;
+      fs::rename(temp, list);
     }
-    // A new file each time: the edit must be seen whatever the clock's resolution.
-    const fs::path temp = side / "Plugins" / "zelta.new";
-    std::ofstream(temp, std::ios::binary) << *content;
-    fs::rename(temp, list);
   }
 }
 
@@ -94,13 +92,11 @@ const std::string& Differential::Text(std::vector<std::string>& drawn,
 
 // 2026-12-06 `minutes` after midnight; with raw input now and then any day value and status.
 COleDateTime Differential::Time(unsigned minutes) {
-  COleDateTime date;
-  date.dt = 46362.0 + minutes / 1440.0;
+  COleDateTime date{46362.0 + minutes / 1440.0};
   if (source_.raw && Below(8) == 0) {
-    std::string bytes = source_.raw(sizeof date.dt + sizeof date.status);
-    bytes.resize(sizeof date.dt + sizeof date.status);
-    std::memcpy(&date.dt, bytes.data(), sizeof date.dt);
-    std::memcpy(&date.status, bytes.data() + sizeof date.dt, sizeof date.status);
+    std::string bytes = source_.raw(sizeof date);  // the day value, then the status
+    bytes.resize(sizeof date);
+    std::memcpy(&date, bytes.data(), sizeof date);
   }
   return date;
 }
@@ -146,8 +142,7 @@ std::string Differential::Step() {
     const int report = Below(3) == 0 ? 1 : 0;
     const std::string ownCall = Text(calls_, kOwnCalls);
     const COleDateTime first = Time(13 * 60 + 45);
-    differs = SameFiles("before a new run" + where);
-    if (!differs.empty()) return differs;
+    if (differs = SameFiles("before a new run" + where); !differs.empty()) return differs;
     const auto [a, b] = both([&] { return ResetStats(state_, report, ownCall, first); },
                              [&] { return reference_.ResetStats(report, ownCall, first); });
     if (a != b) differs = "ResetStats";
@@ -174,8 +169,7 @@ std::string Differential::Step() {
         both([&] { return std::string(GetResult(state_, withScore ? &scoreA : nullptr)); },
              [&] { return reference_.GetResult(withScore ? &scoreB : nullptr); });
     if (a != b || scoreA != scoreB) return "summary" + where + ":\n" + a + "\nmodel:\n" + b;
-    differs = SameFiles("after a result" + where);
-    if (!differs.empty()) return differs;
+    if (differs = SameFiles("after a result" + where); !differs.empty()) return differs;
   } else if (action < 97) {
     SetRegionList(nullptr);
   } else if (!source_.raw || Below(2) != 0) {

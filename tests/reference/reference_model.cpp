@@ -6,6 +6,7 @@
 #include <iterator>
 #include <limits>
 #include <set>
+#include <sstream>
 
 #include "platform/files.h"
 #include "platform/launch.h"
@@ -54,7 +55,6 @@ int Model::FindInRegionList(const std::string& call) {
     }
     return 0;
   }
-  // Read every line; a line's call sign is its leading run of call-sign characters.
   std::string content(std::istreambuf_iterator<char>(file), {});
   // As editors save it: a UTF-8 mark is dropped; with a UTF-16 mark the text is read
   // a unit at a time, a unit outside ASCII as '?'.
@@ -68,17 +68,15 @@ int Model::FindInRegionList(const std::string& call) {
     }
     content = text;
   }
+  // A line's call sign is its leading run of call-sign characters.
   if (call.empty()) return 0;
+  std::istringstream lines(content);
   int lineNumber = 0;
-  std::size_t start = 0;
-  while (start <= content.size()) {
+  for (std::string line; std::getline(lines, line);) {
     ++lineNumber;
-    std::size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::size_t length = 0;
-    while (start + length < end && IsCallSignChar(content[start + length])) ++length;
-    if (content.compare(start, length, call) == 0 && length == call.size()) return lineNumber;
-    start = end + 1;
+    if (line.substr(0, std::find_if_not(line.begin(), line.end(), IsCallSignChar) - line.begin()) == call) {
+      return lineNumber;
+    }
   }
   return 0;
 }
