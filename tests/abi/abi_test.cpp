@@ -2,11 +2,14 @@
 // complete argument list; the arguments the plug-in ignores carry values a host might
 // pass. The same source runs against libStats.so natively and against Stats.dll under
 // Wine; both must leave the same bytes on disk.
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/shared_library.h"
 #include "stats/interface/stats_abi.h"
+#include "tests/abi/declared_exports.h"
 #include "tests/support/plugin_library.h"
 #include "tests/support/test_support.h"
 
@@ -49,6 +52,35 @@ class AbiTest : public testing_support::PluginLibraryTest {
     return result;
   }
 };
+
+// Every name stats.def exports is found, an alias leads to its target, and each
+// decorated name spells the signature declared in stats_abi.h.
+TEST_F(AbiTest, EveryExportOfTheDefFileIsFoundAndDecoratedAsDeclared) {
+  auto declared = abi_test::DeclaredExports();
+  std::istringstream def(abi_test::kStatsDef);
+  bool inExports = false;
+  int plain = 0;
+  for (std::string line; std::getline(def, line);) {
+    std::istringstream words(line.substr(0, line.find(';')));
+    std::string name, equals, target;
+    if (!(words >> name) || (name == "EXPORTS" && (inExports = true)) || !inExports) continue;
+    words >> equals >> target;
+    if (name[0] == '?') {
+      ASSERT_EQ(declared.count(target), 1u) << name;
+      EXPECT_EQ(name, declared[target].decorated);
+      declared.erase(target);
+#ifndef _WIN32
+      continue;  // decorated names exist only in the DLL
+#endif
+    } else {
+      ++plain;
+    }
+    EXPECT_NE(platform::FindSharedLibrarySymbol(library_, name.c_str()), nullptr) << name;
+    if (!target.empty()) EXPECT_EQ(Find<void*>(name.c_str()), Find<void*>(target.c_str())) << name;
+  }
+  EXPECT_EQ(plain, 13);
+  EXPECT_TRUE(declared.empty()) << "no decorated name for " << declared.begin()->first;
+}
 
 TEST_F(AbiTest, ScoringSetsAndExchangeRuleUnderEveryName) {
   EXPECT_NE(Find<SetupSet0Fn>("SetupSet0"), nullptr) << "found; it opens a dialog, so not called";
