@@ -6,15 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "stats/accounting/accounting.h"
+#include "stats/call_check/exchange_rule.h"
 #include "tests/support/test_support.h"
 
 namespace stats {
 
 namespace {
 
-using testing_support::MakeDate;
-using testing_support::MessageBoxRecorder;
-using testing_support::ScopedWorkDir;
 using testing_support::WriteFileBytes;
 
 class CallCheckTest : public ::testing::Test {
@@ -23,29 +21,23 @@ class CallCheckTest : public ::testing::Test {
 
   // Adds ('+') or removes ('-') a QSO, or checks a call ('?') and compares the answer.
   void Play(char op, const std::string& call, const std::string& band, const std::string& mode,
-            int answer = 1) {
-    QsoArguments q;
-    q.call = call;
-    q.mode = mode;
-    q.band = band;
-    q.sentNumber = "001";
-    q.rcvdNumber = "002";
-    q.time = MakeDate(2026, 12, 6, 9, 5);
-    std::memset(message_, '#', sizeof message_);
+            int answer = kOrdinary) {
+    const QsoArguments q = testing_support::Qso([&](auto& q) { q.call = call, q.band = band, q.mode = mode; });
     if (op == '+') EXPECT_EQ(AddData(run_, q), 1) << call;
     if (op == '-') EXPECT_EQ(RemoveData(run_, q), 1) << call;
     if (op != '?') return;
-    EXPECT_EQ(CheckCall(run_, call, band, mode, message_), answer) << call << " " << band << " " << mode;
+    char message[40];
+    std::memset(message, '#', sizeof message);
+    EXPECT_EQ(CheckCall(run_, call, band, mode, message), answer) << call << " " << band << " " << mode;
     // The text and its zero: exactly 33 bytes for a new multiplier, else nothing.
-    const std::string written(message_, sizeof message_);
-    EXPECT_EQ(written, answer == kNewMultiplier ? std::string(kNewMultiplierText, 33) + std::string(7, '#')
-                                                : std::string(sizeof message_, '#'));
+    EXPECT_EQ(std::string(message, sizeof message),
+              answer == kNewMultiplier ? std::string(kNewMultiplierText, 33) + std::string(7, '#')
+                                       : std::string(sizeof message, '#'));
   }
 
-  ScopedWorkDir dir_;
-  MessageBoxRecorder boxes_;
+  testing_support::ScopedWorkDir dir_;
+  testing_support::MessageBoxRecorder boxes_;
   RunState run_;
-  char message_[40];
 };
 
 TEST_F(CallCheckTest, DuplicateOrdinaryOrNewMultiplierAsTheStoreAndTheListStand) {
@@ -56,33 +48,21 @@ TEST_F(CallCheckTest, DuplicateOrdinaryOrNewMultiplierAsTheStoreAndTheListStand)
     const char* mode;
     int answer;
   } steps[] = {
-      {'?', "Q2XYZ", "20", "CW", kOrdinary},
-      {'?', "Q9LST", "20", "CW", kNewMultiplier},
+      {'?', "Q2XYZ", "20", "CW", kOrdinary}, {'?', "Q9LST", "20", "CW", kNewMultiplier},
       // Partial calls and an empty call are no multipliers; lower case is not listed.
-      {'?', "Q9L", "20", "CW", kOrdinary},
-      {'?', "", "20", "CW", kOrdinary},
+      {'?', "Q9L", "20", "CW", kOrdinary}, {'?', "", "20", "CW", kOrdinary},
       {'?', "q9lst", "40", "SSB", kOrdinary},
       // Duplicates need the same call, band and mode, case and all.
-      {'+', "Q2XYZ", "20", "CW"},
-      {'?', "Q2XYZ", "20", "CW", kDuplicate},
-      {'?', "Q2XYZ", "20", "SSB", kOrdinary},
-      {'?', "Q2XYZ", "40", "CW", kOrdinary},
-      {'?', "q2xyz", "20", "CW", kOrdinary},
-      {'+', "", "20", "CW"},
-      {'?', "", "20", "CW", kDuplicate},
-      {'?', "", "40", "CW", kOrdinary},
+      {'+', "Q2XYZ", "20", "CW"}, {'?', "Q2XYZ", "20", "CW", kDuplicate},
+      {'?', "Q2XYZ", "20", "SSB", kOrdinary}, {'?', "Q2XYZ", "40", "CW", kOrdinary},
+      {'?', "q2xyz", "20", "CW", kOrdinary}, {'+', "", "20", "CW"}, {'?', "", "20", "CW", kDuplicate},
       // A listed station is a new multiplier once.
-      {'+', "Q9LST", "20", "CW"},
-      {'?', "Q9LST", "20", "CW", kDuplicate},
-      {'?', "Q9LST", "40", "SSB", kOrdinary},
-      {'?', "Q9MUL", "40", "SSB", kNewMultiplier},
-      // It keeps its multiplier on its next QSO when the first is removed...
-      {'+', "Q9LST", "40", "SSB"},
-      {'-', "Q9LST", "20", "CW"},
-      {'?', "Q9LST", "80", "CW", kOrdinary},
-      // ...and with no QSO of it left, it is new again.
-      {'-', "Q9LST", "40", "SSB"},
-      {'?', "Q9LST", "80", "CW", kNewMultiplier},
+      {'+', "Q9LST", "20", "CW"}, {'?', "Q9LST", "20", "CW", kDuplicate},
+      {'?', "Q9LST", "40", "SSB", kOrdinary}, {'?', "Q9MUL", "40", "SSB", kNewMultiplier},
+      // It keeps its multiplier on its next QSO when the first is removed, and
+      // with no QSO of it left, it is new again.
+      {'+', "Q9LST", "40", "SSB"}, {'-', "Q9LST", "20", "CW"}, {'?', "Q9LST", "80", "CW", kOrdinary},
+      {'-', "Q9LST", "40", "SSB"}, {'?', "Q9LST", "80", "CW", kNewMultiplier},
   };
   for (const auto& s : steps) Play(s.op, s.call, s.band, s.mode, s.answer);
   EXPECT_EQ(CheckCall(run_, "Q9LST", "20", "CW", nullptr), kNewMultiplier) << "a null buffer";
@@ -98,6 +78,20 @@ TEST_F(CallCheckTest, MissingListCountsAsNotListedAndALaterListingGivesThePromis
   Play('+', "Q9LST", "40", "CW");
   EXPECT_EQ(run_.qsoStore.At(1).listedCall, "Q9LST") << "the summary counts it, on 40";
   Play('?', "Q9LST", "80", "CW", kOrdinary);  // promised once
+}
+
+TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599AndAZeroSeventhArgument) {
+  const struct {
+    std::string text;
+    int flag;
+    int valid;
+  } cases[] = {
+      {"001", 0, 1},  {"9999", 0, 1}, {"5990", 0, 1},   {"0599", 0, 1},  {"599", 0, 0},
+      {"12", 0, 0},   {"12345", 0, 0}, {"", 0, 0},      {"12a", 0, 0},   {"+12", 0, 0},
+      {" 123", 0, 0}, {"\xB3\xB3\xB3", 0, 0},           {std::string("12\0", 3), 0, 0},
+      {"123", 1, 0},  {"123", -1, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsValidExchg(c.text, c.flag), c.valid) << c.text << " " << c.flag;
 }
 
 }  // namespace

@@ -50,15 +50,9 @@ MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHook(nullptr)
 
 COleDateTime MakeDate(int year, int month, int day, int hour, int minute, int second) {
   platform::CalendarTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
+  t.year = year, t.month = month, t.day = day, t.hour = hour, t.minute = minute, t.second = second;
   COleDateTime date;
   date.dt = platform::CalendarToOleDate(t);
-  date.status = COleDateTime::kValid;
   return date;
 }
 

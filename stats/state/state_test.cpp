@@ -1,28 +1,28 @@
-#include "stats/state/qso_store.h"
-
 #include <gtest/gtest.h>
+
+#include "stats/state/qso_date_text.h"
+#include "stats/state/qso_entry.h"
+#include "tests/support/test_support.h"
 
 namespace stats {
 
 namespace {
 
-QsoEntry Entry(const std::string& call, const std::string& band = "20",
-               const std::string& mode = "CW") {
-  QsoEntry e;
-  e.call = call;
-  e.band = band;
-  e.mode = mode;
-  e.rstSent = "599";
-  e.rstRcvd = "599";
-  e.sentNumber = "001";
-  e.rcvdNumber = "017";
-  e.freqKhz = 14025;
-  e.time.dt = 46362.5;
-  return e;
+using testing_support::MakeDate;
+
+TEST(QsoDateText, HourAndMinuteWithoutRoundingAndEmptyWithoutAUsableDate) {
+  COleDateTime null = MakeDate(2026, 12, 6), invalid = null;
+  null.status = COleDateTime::kNull;
+  invalid.status = COleDateTime::kInvalid;
+  EXPECT_EQ(QsoDateText(MakeDate(2026, 12, 6, 9, 5)), "2026-12-06 0905");
+  EXPECT_EQ(QsoDateText(MakeDate(2026, 12, 6, 13, 45, 59)), "2026-12-06 1345");
+  for (const COleDateTime& date : {null, invalid, MakeDate(99, 12, 31, 23, 0)}) {
+    EXPECT_EQ(QsoDateText(date), "") << date.dt;
+  }
 }
 
 TEST(SameRecord, EveryFieldCountsButTheSameQsoIgnoresTheMark) {
-  const QsoEntry a = Entry("Q2XYZ");
+  const QsoEntry a = testing_support::Qso<QsoEntry>();
   EXPECT_TRUE(SameRecord(a, a));
   void (*const changes[])(QsoEntry&) = {
       [](QsoEntry& e) { e.aux23 = "x"; },
@@ -30,7 +30,7 @@ TEST(SameRecord, EveryFieldCountsButTheSameQsoIgnoresTheMark) {
       [](QsoEntry& e) { e.time.dt += 1.0 / 86400; },
       [](QsoEntry& e) { e.time.status = COleDateTime::kInvalid; },
       [](QsoEntry& e) { e.freqKhz = 14026; },
-      [](QsoEntry& e) { e.rstRcvd = "579"; },
+      [](QsoEntry& e) { e.rstRcvd = "599"; },
   };
   for (auto change : changes) {
     QsoEntry b = a;
