@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -40,13 +41,8 @@ class AccountingTest : public ::testing::Test {
 };
 
 TEST_F(AccountingTest, CountsOrRefusesWithTheReasonInTheCheckFile) {
-  // The reason of a refusal: M the mode, N a number; blank when counted.
-  const struct {
-    const char* mode;
-    const char* sent;
-    const char* rcvd;
-    char reason;
-  } cases[] = {
+  // Mode, numbers sent and received, and the reason: M the mode, N a number, blank: counted.
+  const std::tuple<const char*, const char*, const char*, char> cases[] = {
       {"CW", "001", "017", ' '},    {"BPSK63", "001", "017", ' '}, {"BPSK62", "001", "017", ' '},
       {"SSB", " ", " ", ' '},  // a text of blanks is not empty
       {"BPSK31", "001", "017", 'M'}, {"", "001", "017", 'M'},       {"cw", "001", "017", 'M'},
@@ -55,14 +51,14 @@ TEST_F(AccountingTest, CountsOrRefusesWithTheReasonInTheCheckFile) {
   };
   std::size_t stored = 0;
   std::string expected;
-  for (const auto& c : cases) {
+  for (const auto& [mode, sent, rcvd, reason] : cases) {
     const QsoArguments q = Qso([&](auto& q) {
-      q.mode = c.mode, q.sentNumber = c.sent, q.rcvdNumber = c.rcvd;
+      q.mode = mode, q.sentNumber = sent, q.rcvdNumber = rcvd;
       q.time.dt += stored / 86400.0;  // no two alike
     });
-    EXPECT_EQ(AddData(run_, q), c.reason == ' ') << c.mode << " [" << c.sent << "] [" << c.rcvd << "]";
-    stored += c.reason == ' ';
-    if (c.reason != ' ') expected += c.reason;
+    EXPECT_EQ(AddData(run_, q), reason == ' ') << mode << " [" << sent << "] [" << rcvd << "]";
+    stored += reason == ' ';
+    if (reason != ' ') expected += reason;
   }
   std::string reasons;
   std::istringstream lines(CheckFile().substr(kHeader.size()));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "tests/support/test_support.h"
 
@@ -13,19 +14,15 @@ using testing_support::ReadFileBytes;
 
 namespace {
 
+const COleDateTime when = MakeDate(2011, 4, 14, 19, 35);
+
 std::string Line(const std::string& call, std::int32_t freqKhz, const COleDateTime& time) {
   return FormatQsoLine("Q1ABC", call, freqKhz, "CW", time, "599", "001", "599", "017");
 }
 
 EntrantDetails Details() {
-  EntrantDetails details;
-  details.callsign = details.fileStem = details.operators = "Q1ABC";
-  details.contest = "OTHER-NAME";
-  details.categoryOperator = "SINGLE-OP";
-  details.categoryBand = "ALL";
-  details.categoryMode = "SSB";
-  details.categoryPower = "HIGH";
-  return details;
+  return {.callsign = "Q1ABC", .contest = "OTHER-NAME", .operators = "Q1ABC", .categoryOperator = "SINGLE-OP",
+          .categoryBand = "ALL", .categoryMode = "SSB", .categoryPower = "HIGH", .fileStem = "Q1ABC"};
 }
 
 // The log of Details() with an empty claimed score and no QSO: `tail` goes
@@ -38,13 +35,9 @@ std::string PlainLog(const std::string& tail = "") {
 }  // namespace
 
 TEST(FormatQsoLine, FillsTheConventionalColumns) {
-  const COleDateTime when = MakeDate(2011, 4, 14, 19, 35);
   COleDateTime none;
   none.status = COleDateTime::kNull;
-  const struct {
-    std::string line;
-    std::string expected;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {Line("Q2XYZ", 14025, when),
        "QSO: 14025 CW 2011-04-14 1935 Q1ABC         599 001    Q2XYZ         599 017\r\n"},
       // A value longer than its column is written whole and moves the rest.
@@ -55,7 +48,7 @@ TEST(FormatQsoLine, FillsTheConventionalColumns) {
        "QSO:     1  X 2011-04-14 0000 Q             5   1                    9   2\r\n"},
       {Line("Q2XYZ", 14025, none).substr(0, 20), "QSO: 14025 CW  Q1ABC"},  // no date
   };
-  for (const auto& c : cases) EXPECT_EQ(c.line, c.expected);
+  for (const auto& [line, expected] : cases) EXPECT_EQ(line, expected);
 
   EntrantDetails details = Details();
   details.callsign = "Q9NEW";
@@ -66,10 +59,7 @@ TEST(FormatQsoLine, FillsTheConventionalColumns) {
 
 TEST(CabrilloLogText, WritesHeaderExtraLinesAndQsos) {
   EntrantDetails details = Details();
-  details.location = "DX";
-  details.club = "Radio Club";
-  details.email = "a@b.org";
-  details.name = "Anna";
+  details.location = "DX", details.club = "Radio Club", details.email = "a@b.org", details.name = "Anna";
   // A lone LF is dropped, a lone CR starts a tagged line, as does each CR LF.
   details.address = "Main St 1\r\nLV-1001\n Riga\rLatvia";
   details.soapbox = "Fine\r\nday\r\n";
@@ -95,13 +85,11 @@ TEST(WriteCabrilloLog, WritesTheLogWholeOrNotAtAll) {
   testing_support::ScopedWorkDir dir;
   EntrantDetails details = Details();
   details.fileStem = "Q1ABC_P";
-  const COleDateTime when = MakeDate(2011, 4, 14, 19, 35);
   AddQsoLine(details, "Q2XYZ", 14025, "CW", when, "599", "001", "599", "017");
   EXPECT_EQ(WriteCabrilloLog(details, ""), "File produced: Q1ABC_P.cbr");
   EXPECT_TRUE(details.qsoLines.empty()) << "the lines belong to one log only";
   EXPECT_EQ(ReadFileBytes("Q1ABC_P.cbr"), PlainLog(Line("Q2XYZ", 14025, when)));
-  ASSERT_TRUE(std::filesystem::exists("cabrillo.ini"));
-  EXPECT_EQ(std::filesystem::file_size("cabrillo.ini"), 0u);
+  EXPECT_TRUE(std::filesystem::exists("cabrillo.ini") && std::filesystem::is_empty("cabrillo.ini"));
 
   // The next log replaces the file and copies the extra header file unchanged.
   testing_support::WriteFileBytes("cabrillo.ini", "X-Q: 1");

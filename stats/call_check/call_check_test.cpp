@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,12 @@ class CallCheckTest : public ::testing::Test {
  protected:
   CallCheckTest() { WriteFileBytes("Plugins/zelta.dom", "Q9LST\r\nQ9MUL\r\n"); }
 
-  // Adds ('+') or removes ('-') a QSO, or checks a call ('?') and compares the answer.
+  // Adds ('+') or removes ('-') a QSO, or checks a call ('?'), and compares the answer.
   void Play(char op, const std::string& call, const std::string& band, const std::string& mode,
             int answer = kOrdinary) {
     const QsoArguments q = testing_support::Qso([&](auto& q) { q.call = call, q.band = band, q.mode = mode; });
-    if (op == '+') EXPECT_EQ(AddData(run_, q), 1) << call;
-    if (op == '-') EXPECT_EQ(RemoveData(run_, q), 1) << call;
+    if (op == '+') EXPECT_EQ(AddData(run_, q), answer) << call;
+    if (op == '-') EXPECT_EQ(RemoveData(run_, q), answer) << call;
     if (op != '?') return;
     char message[40];
     std::memset(message, '#', sizeof message);
@@ -41,30 +42,24 @@ class CallCheckTest : public ::testing::Test {
 };
 
 TEST_F(CallCheckTest, DuplicateOrdinaryOrNewMultiplierAsTheStoreAndTheListStand) {
-  const struct {
-    char op;
-    const char* call;
-    const char* band;
-    const char* mode;
-    int answer;
-  } steps[] = {
+  const std::tuple<char, const char*, const char*, const char*, int> steps[] = {
       {'?', "Q2XYZ", "20", "CW", kOrdinary}, {'?', "Q9LST", "20", "CW", kNewMultiplier},
       // Partial calls and an empty call are no multipliers; lower case is not listed.
       {'?', "Q9L", "20", "CW", kOrdinary}, {'?', "", "20", "CW", kOrdinary},
       {'?', "q9lst", "40", "SSB", kOrdinary},
       // Duplicates need the same call, band and mode, case and all.
-      {'+', "Q2XYZ", "20", "CW"}, {'?', "Q2XYZ", "20", "CW", kDuplicate},
+      {'+', "Q2XYZ", "20", "CW", 1}, {'?', "Q2XYZ", "20", "CW", kDuplicate},
       {'?', "Q2XYZ", "20", "SSB", kOrdinary}, {'?', "Q2XYZ", "40", "CW", kOrdinary},
-      {'?', "q2xyz", "20", "CW", kOrdinary}, {'+', "", "20", "CW"}, {'?', "", "20", "CW", kDuplicate},
+      {'?', "q2xyz", "20", "CW", kOrdinary}, {'+', "", "20", "CW", 1}, {'?', "", "20", "CW", kDuplicate},
       // A listed station is a new multiplier once.
-      {'+', "Q9LST", "20", "CW"}, {'?', "Q9LST", "20", "CW", kDuplicate},
+      {'+', "Q9LST", "20", "CW", 1}, {'?', "Q9LST", "20", "CW", kDuplicate},
       {'?', "Q9LST", "40", "SSB", kOrdinary}, {'?', "Q9MUL", "40", "SSB", kNewMultiplier},
       // It keeps its multiplier on its next QSO when the first is removed, and
       // with no QSO of it left, it is new again.
-      {'+', "Q9LST", "40", "SSB"}, {'-', "Q9LST", "20", "CW"}, {'?', "Q9LST", "80", "CW", kOrdinary},
-      {'-', "Q9LST", "40", "SSB"}, {'?', "Q9LST", "80", "CW", kNewMultiplier},
+      {'+', "Q9LST", "40", "SSB", 1}, {'-', "Q9LST", "20", "CW", 1}, {'?', "Q9LST", "80", "CW", kOrdinary},
+      {'-', "Q9LST", "40", "SSB", 1}, {'?', "Q9LST", "80", "CW", kNewMultiplier},
   };
-  for (const auto& s : steps) Play(s.op, s.call, s.band, s.mode, s.answer);
+  for (const auto& [op, call, band, mode, answer] : steps) Play(op, call, band, mode, answer);
   EXPECT_EQ(CheckCall(run_, "Q9LST", "20", "CW", nullptr), kNewMultiplier) << "a null buffer";
 }
 
@@ -81,17 +76,12 @@ TEST_F(CallCheckTest, MissingListCountsAsNotListedAndALaterListingGivesThePromis
 }
 
 TEST(IsValidExchg, ThreeOrFourDigitsOtherThan599AndAZeroSeventhArgument) {
-  const struct {
-    std::string text;
-    int flag;
-    int valid;
-  } cases[] = {
-      {"001", 0, 1},  {"9999", 0, 1}, {"5990", 0, 1},   {"0599", 0, 1},  {"599", 0, 0},
-      {"12", 0, 0},   {"12345", 0, 0}, {"", 0, 0},      {"12a", 0, 0},   {"+12", 0, 0},
-      {" 123", 0, 0}, {"\xB3\xB3\xB3", 0, 0},           {std::string("12\0", 3), 0, 0},
-      {"123", 1, 0},  {"123", -1, 0},
+  const std::tuple<std::string, int, int> cases[] = {
+      {"001", 0, 1}, {"9999", 0, 1},  {"5990", 0, 1}, {"0599", 0, 1},  {"599", 0, 0},  {"12", 0, 0},
+      {"12345", 0, 0}, {"", 0, 0}, {"12a", 0, 0}, {"+12", 0, 0}, {" 123", 0, 0}, {"\xB3\xB3\xB3", 0, 0},
+      {std::string("12\0", 3), 0, 0}, {"123", 1, 0}, {"123", -1, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsValidExchg(c.text, c.flag), c.valid) << c.text << " " << c.flag;
+  for (const auto& [text, flag, valid] : cases) EXPECT_EQ(IsValidExchg(text, flag), valid) << text << " " << flag;
 }
 
 }  // namespace

@@ -22,15 +22,12 @@ const std::string kHeader =
     "\t    ZELTA TROPHY 06.12.2026 \r\n\t\t\xD3\xF7\xE0\xF1\xF2\xED\xE8\xEA: Q1ABC\r\n"
     "\tQSOs\tPoints\tConferenc CW\tSSB\t\r\n";
 
-// A host folder with a region list that lists Q2AAA and Q2BBB.
 class SummaryTest : public ::testing::Test {
  protected:
   SummaryTest() {
     testing_support::WriteFileBytes("Plugins/zelta.dom", "Q2AAA\r\nQ2BBB Riga\r\n");
-    state.run.ownCall = "Q1ABC";
+    state.run.ownCall = state.entrantDetails.callsign = state.entrantDetails.fileStem = "Q1ABC";
     state.run.startDateText = "06.12.2026";
-    state.entrantDetails.callsign = "Q1ABC";
-    state.entrantDetails.fileStem = "Q1ABC";
   }
 
   // Stores a QSO the way accounting leaves it.
@@ -61,10 +58,9 @@ TEST_F(SummaryTest, CountsPointsAndMultipliersPerBand) {
   Add("Q2AAA", "20", "CW", "Q2AAA");
   Add("Q3CCC", "20", "CW");
   Add("Q3DDD", "20", "SSB");
-  // BPSK: an unlisted station scores nothing and counts in neither mode column;
-  // a listed one scores 3. A second QSO with a listed station without its
-  // multiplier scores but adds no multiplier; the same multiplier text twice on
-  // a band counts once, on another band again.
+  // BPSK: an unlisted station scores nothing and counts in neither mode column, a listed
+  // one 3. A listed station's QSO without its mark scores but adds no multiplier; the
+  // same mark twice on a band counts once, on another band again.
   Add("Q3EEE", "40", "BPSK63");
   Add("Q2BBB", "40", "BPSK62", "Q2BBB");
   Add("Q2AAA", "40", "SSB");
@@ -82,16 +78,14 @@ TEST_F(SummaryTest, CountsPointsAndMultipliersPerBand) {
 
 TEST_F(SummaryTest, SortsBandsByPaddedKeyAndKeepsEmptiedBands) {
   // Equal keys keep their order; 20 characters and more are their own key.
-  const char* const cases[][2] = {
-      {"7 14 3.5 ", "3.5 14 7 "},
-      {"20 020 aaaaaaaaaaaaaaaaaaaaaaaaaaaaab 2m ", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaab 2m 20 020 "},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [bands, sorted] : {std::pair{"7 14 3.5 ", "3.5 14 7 "},
+                                      {"20 020 aaaaaaaaaaaaaaaaaaaaaaaaaaaaab 2m ",
+                                       "aaaaaaaaaaaaaaaaaaaaaaaaaaaaab 2m 20 020 "}}) {
     state.run.bandList.Clear();
-    std::istringstream bands(c[0]);
-    for (std::string band; bands >> band;) state.run.bandList.AppendIfNew(band);
+    std::istringstream words(bands);
+    for (std::string band; words >> band;) state.run.bandList.AppendIfNew(band);
     SortBandList(state.run.bandList);
-    EXPECT_EQ(Bands(), c[1]);
+    EXPECT_EQ(Bands(), sorted);
   }
 
   state.run.bandList.Clear();
@@ -120,54 +114,42 @@ TEST_F(SummaryTest, WritesTheLogWhenTheReportIsRequested) {
   Add("Q2AAA", "20", "CW", "Q2AAA");
   Add("Q3CCC", "20", "BPSK62");
   Add("", "20", "RTTY");  // no call, no contest mode: written all the same
-  EXPECT_TRUE(Result().ends_with("Score: 3*1 = 3\r\n"));
-  EXPECT_EQ(score, -1);
-  ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0], std::make_pair(std::string("File produced: Q1ABC.cbr"), std::string("Output")));
+  // Inside the "Output" box the host asks again and keeps the pointer, as a host
+  // repainting its window does: both texts stay complete and readable.
+  std::string shown, inner;
+  const char* innerText = nullptr;
+  int innerScore = 0;
+  bool asked = false;
+  platform::SetMessageBoxHook([&](const std::string& text, const std::string& caption) {
+    shown += caption + ": " + text + "\n";
+    if (!std::exchange(asked, true)) inner = innerText = GetResult(state, &innerScore);
+  });
+  const std::string summary = Result();
+  EXPECT_TRUE(summary.ends_with("Score: 3*1 = 3\r\n"));
+  EXPECT_EQ(summary, inner);
+  EXPECT_EQ(std::string(innerText ? innerText : "-"), inner) << "the text handed out inside the box was released";
+  EXPECT_EQ(score + innerScore, -2);
+  EXPECT_EQ(shown, "Output: File produced: Q1ABC.cbr\nOutput: File produced: Q1ABC.cbr\n");
   const std::string log = ReadFileBytes("Q1ABC.cbr");
   EXPECT_NE(log.find("CLAIMED-SCORE: 3\r\n"), std::string::npos) << "this request's score";
   std::string lines;
+  const QsoEntry e = testing_support::Qso<QsoEntry>();
   for (const auto& [call, code] : {std::pair{"Q2AAA", "CW"}, {"Q3CCC", "PM"}, {"", "??"}}) {
-    const QsoEntry e = testing_support::Qso<QsoEntry>();
     lines += FormatQsoLine("Q1ABC", call, e.freqKhz, code, e.time, "599", "001", "579", "017");
   }
-  EXPECT_TRUE(log.ends_with("SOAPBOX: \r\n" + lines + "END-OF-LOG:\r\n")) << log;
-
-  Result();
-  EXPECT_EQ(ReadFileBytes("Q1ABC.cbr"), log) << "asked again: the same log, every QSO once";
+  EXPECT_TRUE(log.ends_with("SOAPBOX: \r\n" + lines + "END-OF-LOG:\r\n")) << "every QSO once: " << log;
 }
 
-TEST_F(SummaryTest, SurvivesTheHostCallingAgainFromInsideABox) {
+TEST_F(SummaryTest, DescribesTheRunAsTheHostLeftItInsideABox) {
   std::filesystem::remove("Plugins/zelta.dom");
   Add("Q3CCC", "40", "CW");
   Add("Q3EEE", "20", "SSB");
-  // Inside the missing-file box of the first lookup the host starts a new run:
-  // the summary describes the run as the box left it.
+  // Inside the missing-file box of the first lookup the host starts a new run.
   platform::SetMessageBoxHook([this](const std::string&, const std::string&) {
     state.run.qsoStore.Clear();
     state.run.bandList.Clear();
   });
   EXPECT_EQ(Result(), kHeader + "Total\t 0\t 0\t    0\t   0\t  0\r\n\r\n\tScore: 0*0 = 0\r\n");
-
-  // Inside the "Output" box the host asks again and keeps the pointer, as a
-  // host repainting its window does: both texts stay complete and readable.
-  state.run.reportRequested = 1;
-  state.run.regionList.StartRun();
-  testing_support::WriteFileBytes("Plugins/zelta.dom", "Q2AAA\r\n");
-  Add("Q2AAA", "20", "CW", "Q2AAA");
-  int innerScore = 0;
-  const char* innerText = nullptr;
-  std::string inner;
-  bool asked = false;
-  platform::SetMessageBoxHook([&](const std::string&, const std::string&) {
-    if (!std::exchange(asked, true)) inner = innerText = GetResult(state, &innerScore);
-  });
-  EXPECT_EQ(Result(), inner);
-  ASSERT_NE(innerText, nullptr);
-  EXPECT_EQ(std::string(innerText), inner) << "the text handed out inside the box was released";
-  EXPECT_EQ(score + innerScore, -2);
-  EXPECT_TRUE(ReadFileBytes("Q1ABC.cbr").ends_with("Q2AAA         579 017\r\nEND-OF-LOG:\r\n"))
-      << "the inner request writes the same QSO once";
 }
 
 }  // namespace stats

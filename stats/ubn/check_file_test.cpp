@@ -29,7 +29,7 @@ TEST(FileNames, PathCharactersBecomeUnderscores) {
   }
 }
 
-TEST(CheckFile, HeaderAndLinesWithCrLfAndANewRunReplacesTheFile) {
+TEST(CheckFile, HeaderAndLinesWithCrLfOneFilePerRun) {
   testing_support::ScopedWorkDir dir;
   CheckFile file;
   file.Create("Q1ABC/P");
@@ -51,12 +51,9 @@ TEST(CheckFile, HeaderAndLinesWithCrLfAndANewRunReplacesTheFile) {
   file.Create("Q4NEW");
   file.WriteRefusal(Qso<RefusedQso>(), kNoRxNumberReason);
   EXPECT_EQ(ReadFileBytes("Q1ABC_P-ubn.txt"), header) << "another call's run leaves it alone";
-}
 
-TEST(CheckFile, AFileThatCannotBeCreatedLosesOnlyItsLines) {
-  testing_support::ScopedWorkDir dir;
+  // A file that cannot be created loses only its lines.
   std::filesystem::create_directory("Q1DIR-ubn.txt");  // a folder in the file's place
-  CheckFile file;
   file.Create("Q1DIR");
   EXPECT_FALSE(file.IsOpen());
   file.WriteRefusal(Qso<RefusedQso>(), kNoContestModeReason);  // must not crash

@@ -12,14 +12,12 @@ namespace testing_support {
 
 ScopedWorkDir::ScopedWorkDir() : previous_(std::filesystem::current_path()) {
   static std::atomic<int> counter{0};
-  const auto base = std::filesystem::temp_directory_path();
-  for (;;) {
+  do {
     std::ostringstream name;
-    name << "zelta-test-" << std::hex << reinterpret_cast<std::uintptr_t>(this) << "-"
-         << counter++ << "-" << std::rand();
-    path_ = base / name.str();
-    if (std::filesystem::create_directory(path_)) break;
-  }
+    name << "zelta-test-" << std::hex << reinterpret_cast<std::uintptr_t>(this) << "-" << counter++
+         << "-" << std::rand();
+    path_ = std::filesystem::temp_directory_path() / name.str();
+  } while (!std::filesystem::create_directory(path_));
   std::filesystem::current_path(path_);
 }
 

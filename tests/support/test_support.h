@@ -7,10 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "stats/accounting/accounting.h"
-#include "stats/state/ole_date_time.h"
-#include "stats/state/qso_entry.h"
-#include "stats/ubn/check_file.h"
+#include "stats/accounting/accounting.h"  // the QSO records, and the date type
 
 namespace testing_support {
 
@@ -29,9 +26,9 @@ class ScopedWorkDir {
   std::filesystem::path path_;
 };
 
-// The file's bytes, or an empty text when it cannot be read.
+// The file's bytes, or an empty text when it cannot be read; and writing them
+// exactly, creating missing folders.
 std::string ReadFileBytes(const std::filesystem::path& path);
-// Writes `bytes` exactly, creating missing folders.
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 // Records every message box instead of showing it, while the object lives.
