@@ -52,8 +52,8 @@ TEST_F(AccountingTest, CountsOrRefusesWithTheReasonInTheCheckFile) {
   std::size_t stored = 0;
   std::string expected;
   for (const auto& [mode, sent, rcvd, reason] : cases) {
-    const QsoArguments q = Qso([&](auto& q) {
-      q.mode = mode, q.sentNumber = sent, q.rcvdNumber = rcvd;
+    const QsoArguments q = Qso([&, m = mode, s = sent, r = rcvd](auto& q) {
+      q.mode = m, q.sentNumber = s, q.rcvdNumber = r;
       q.time.dt += stored / 86400.0;  // no two alike
     });
     EXPECT_EQ(AddData(run_, q), reason == ' ') << mode << " [" << sent << "] [" << rcvd << "]";
