@@ -5,18 +5,12 @@
 # With WINE_RUN, ZELTA is zelta.exe, run under Wine in the Russian user locale.
 set -uo pipefail
 
-source_dir=$1
-work=$2
-zelta=$3
+source_dir=$1 work=$2 zelta=$3
 golden="$source_dir/host/testdata"
-if [ $# -ge 5 ]; then
+run=("$zelta") run_gui=("$zelta")
+if [ $# -ge 5 ]; then  # message boxes and dialogs need a display under Wine
   export LC_ALL=ru_RU.UTF-8
-  run=(bash "$4" --prefix "$5" "$zelta")
-  # Message boxes and dialogs need a display under Wine.
-  run_gui=(bash "$4" --prefix "$5" --gui "$zelta")
-else
-  run=("$zelta")
-  run_gui=("$zelta")
+  run=(bash "$4" --prefix "$5" "$zelta") run_gui=(bash "$4" --prefix "$5" --gui "$zelta")
 fi
 
 source "$source_dir/tests/support/checks.sh"

@@ -1,6 +1,6 @@
-// Stats.dll exports each function also under its decorated name; the system's
-// undecorator must read back the signature declared in stats_abi.h, and the name
-// must lead to the same function as the plain one.
+// Stats.dll exports each function also under its decorated name (the ABI test finds
+// each and holds it to the plain one); the system's undecorator must read back the
+// signature declared in stats_abi.h.
 #include <windows.h>
 #include <dbghelp.h>
 
@@ -33,8 +33,6 @@ TEST_F(DecoratedNames, UndecorateToTheDeclaredSignatures) {
     const std::string declaredName = name.substr(1, name.find("@@") - 1);
     ASSERT_EQ(expected.count(declaredName), 1u) << "unexpected decorated export " << name;
     EXPECT_EQ(std::string(text), expected[declaredName].undecorated) << name;
-    EXPECT_EQ(Find<void*>(name.c_str()), Find<void*>(declaredName.c_str()))
-        << name << " must be an alias of " << declaredName;
     expected.erase(declaredName);
   }
   EXPECT_EQ(decorated, 10);
