@@ -22,12 +22,12 @@ if command -v lintian >/dev/null; then
 fi
 
 # zelta in the unpacked tree finds the plug-in where the package puts it.
-dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
-prefix=usr  # the package's installation prefix, under the unpacked root
-present "$work/root/$prefix/share/man/man1/zelta.1.gz" "$work/root/$prefix/share/doc/zelta/guide.ru.txt"
-"$work/root/$prefix/bin/zelta" --version >"$work/version" || fail "zelta --version"
+dpkg-deb -x "$deb" "$work/unpacked" || fail "dpkg-deb -x"
+prefix=usr  # the package's installation prefix, under the unpacked files
+present "$work/unpacked/$prefix/share/man/man1/zelta.1.gz" "$work/unpacked/$prefix/share/doc/zelta/guide.ru.txt"
+"$work/unpacked/$prefix/bin/zelta" --version >"$work/version" || fail "zelta --version"
 has "$work/version" "zelta $version"
-(cd "$work" && "root/$prefix/bin/zelta" demo >demo.out 2>demo.err) || fail "zelta demo"
+(cd "$work" && "unpacked/$prefix/bin/zelta" demo >demo.out 2>demo.err) || fail "zelta demo"
 same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/host/testdata/sample.cbr" "demo Cabrillo log"
 same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/host/testdata/sample-ubn.txt" "demo check file"
 
