@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "adjudication/cross_check.h"
-#include "host/log_reader.h"
+#include "logs/log_reader.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +19,7 @@ namespace {
 
 struct EntrantLog {
   std::string file;
-  zelta::QsoLog log;
+  logs::QsoLog log;
 };
 
 // The one place where a log's Cabrillo header lines reach the checked log: copied
@@ -62,14 +62,14 @@ std::vector<EntrantLog> ReadLogs(const std::string& logDir, std::vector<std::str
     entrant.file = path.filename().string();
     const std::string label = path.generic_string();
     try {
-      entrant.log = zelta::ReadLog(ReadWholeFile(path));
-    } catch (const zelta::LogRefused& refused) {
+      entrant.log = logs::ReadLog(ReadWholeFile(path));
+    } catch (const logs::LogRefused& refused) {
       throw AdjudicationError(label + ":" + std::to_string(refused.Position().line) +
                               ": cannot read the log (byte " +
                               std::to_string(refused.Position().offset) + "): " + refused.what());
     }
     for (const auto* list : {&entrant.log.warnings, &entrant.log.skipped}) {
-      for (const zelta::LogNote& note : *list) {
+      for (const logs::LogNote& note : *list) {
         notes.push_back(label + ":" + std::to_string(note.position.line) + ": " + note.text);
       }
     }
@@ -149,7 +149,7 @@ class ScratchHost {
 // One scoring run of the QSOs of `log` for which `take` says yes; `counted` gets
 // what AddData0 answered for each QSO handed over.
 template <typename Take>
-Score ScoreRun(zelta::StatsPlugin& plugin, const std::string& call, const zelta::QsoLog& log,
+Score ScoreRun(zelta::StatsPlugin& plugin, const std::string& call, const logs::QsoLog& log,
                Take take, std::vector<bool>* refused) {
   platform::CalendarTime first;
   if (!log.qsos.empty()) first = log.qsos.front().time;
@@ -200,13 +200,13 @@ Contest Adjudicate(const AdjudicationInput& input, zelta::StatsPlugin& plugin,
   {
     ScratchHost host(input.hostDir, notes);
     for (std::size_t l = 0; l < logs.size(); ++l) {
-      const zelta::QsoLog& log = logs[l].log;
+      const logs::QsoLog& log = logs[l].log;
       CheckedLog& checked = contest.logs[l];
       checked.call = log.ownCall;
       checked.file = logs[l].file;
       CopyHeaders(log, checked);
       checked.qsos.reserve(log.qsos.size());
-      for (const zelta::LogQso& qso : log.qsos) {
+      for (const logs::LogQso& qso : log.qsos) {
         CheckedQso entry;
         entry.line = qso.position.line;
         entry.time = qso.time;

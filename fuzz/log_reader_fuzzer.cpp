@@ -8,20 +8,20 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "host/adif_reader.h"
-#include "host/cabrillo_reader.h"
-#include "host/log_reader.h"
+#include "logs/adif_reader.h"
+#include "logs/cabrillo_reader.h"
+#include "logs/log_reader.h"
 
 namespace {
 
-void CheckPosition(const zelta::LogPosition& position, std::size_t fileSize) {
+void CheckPosition(const logs::LogPosition& position, std::size_t fileSize) {
   FUZZ_REQUIRE(position.offset <= fileSize);
   FUZZ_REQUIRE(position.line >= 1 && position.line <= position.offset + 1);
 }
 
-void CheckLog(const zelta::QsoLog& log, std::size_t fileSize) {
+void CheckLog(const logs::QsoLog& log, std::size_t fileSize) {
   std::size_t previous = 0;
-  for (const zelta::LogQso& qso : log.qsos) {
+  for (const logs::LogQso& qso : log.qsos) {
     CheckPosition(qso.position, fileSize);
     FUZZ_REQUIRE(qso.position.offset >= previous);
     previous = qso.position.offset;
@@ -33,7 +33,7 @@ void CheckLog(const zelta::QsoLog& log, std::size_t fileSize) {
                  t.second >= 0 && t.second < 60);
   }
   for (const auto* notes : {&log.skipped, &log.warnings}) {
-    for (const zelta::LogNote& note : *notes) {
+    for (const logs::LogNote& note : *notes) {
       CheckPosition(note.position, fileSize);
       FUZZ_REQUIRE(!note.text.empty() && note.count >= 1);
     }
@@ -44,15 +44,15 @@ void CheckLog(const zelta::QsoLog& log, std::size_t fileSize) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const zelta::QsoLog adif = zelta::ReadAdifLog(bytes);
-  FUZZ_REQUIRE(adif.format == zelta::LogFormat::kAdif);
+  const logs::QsoLog adif = logs::ReadAdifLog(bytes);
+  FUZZ_REQUIRE(adif.format == logs::LogFormat::kAdif);
   CheckLog(adif, size);
-  const zelta::QsoLog cabrillo = zelta::ReadCabrilloLog(bytes);
-  FUZZ_REQUIRE(cabrillo.format == zelta::LogFormat::kCabrillo);
+  const logs::QsoLog cabrillo = logs::ReadCabrilloLog(bytes);
+  FUZZ_REQUIRE(cabrillo.format == logs::LogFormat::kCabrillo);
   CheckLog(cabrillo, size);
   try {
-    CheckLog(zelta::ReadLog(bytes), size);
-  } catch (const zelta::LogRefused& refused) {
+    CheckLog(logs::ReadLog(bytes), size);
+  } catch (const logs::LogRefused& refused) {
     CheckPosition(refused.Position(), size);
   }
   return 0;

@@ -55,7 +55,7 @@ int StatsPlugin::ResetStats(const std::string& ownCall, bool reportRequested,
                      "", "", "", "", "", "", "", "", "", 0, 0, 0, 0.0, 0.0, "", "", "");
 }
 
-int StatsPlugin::AddData(const std::string& runOwnCall, const LogQso& qso) {
+int StatsPlugin::AddData(const std::string& runOwnCall, const logs::LogQso& qso) {
   COleDateTime time = OleDate(qso.time);
   // Positions 4 to 6 are further date-times of the QSO; the plug-in ignores them.
   COleDateTime end = time, other1 = time, other2 = time;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 #include "platform/ole_calendar.h"
 #include "stats/interface/stats_abi.h"
 
@@ -35,7 +35,7 @@ class StatsPlugin {
   // AddData()
   // Hands one QSO over: 1 when the plug-in counts it, 0 when it refuses it.
   // `runOwnCall` stands in for the QSO's own call when the log gives none.
-  int AddData(const std::string& runOwnCall, const LogQso& qso);
+  int AddData(const std::string& runOwnCall, const logs::LogQso& qso);
 
   // GetResult()
   // The summary text (Windows-1251 bytes, copied) and the score through `score`.

@@ -6,9 +6,9 @@ namespace zelta {
 namespace {
 
 // The texts of a QSO in the order they are packed.
-constexpr std::string LogQso::*kTexts[] = {&LogQso::ownCall,    &LogQso::call,       &LogQso::mode,
-                                           &LogQso::rstSent,    &LogQso::rstRcvd,    &LogQso::sentNumber,
-                                           &LogQso::rcvdNumber, &LogQso::band};
+constexpr std::string logs::LogQso::*kTexts[] = {&logs::LogQso::ownCall,    &logs::LogQso::call,       &logs::LogQso::mode,
+                                           &logs::LogQso::rstSent,    &logs::LogQso::rstRcvd,    &logs::LogQso::sentNumber,
+                                           &logs::LogQso::rcvdNumber, &logs::LogQso::band};
 // The ones the plug-in keeps (not the own call).
 constexpr std::size_t kFirstKept = 1;
 
@@ -56,7 +56,7 @@ std::string_view TakeText(std::string_view texts, std::size_t& pos) {
 
 }  // namespace
 
-void QsoHandover::Add(const LogQso& qso) {
+void QsoHandover::Add(const logs::LogQso& qso) {
   qsos_.push_back({TimeKey(qso.time), qso.position.offset, qso.position.line, texts_.size(),
                    qso.freqHz});
   for (const auto text : kTexts) {
@@ -76,9 +76,9 @@ std::optional<std::pair<std::size_t, std::size_t>> QsoHandover::SortByTime() {
   return std::nullopt;
 }
 
-LogQso QsoHandover::At(std::size_t index) const {
+logs::LogQso QsoHandover::At(std::size_t index) const {
   const Packed& packed = qsos_[index];
-  LogQso qso;
+  logs::LogQso qso;
   qso.position = {static_cast<std::size_t>(packed.offset), static_cast<std::size_t>(packed.line)};
   qso.time = FromTimeKey(packed.time);
   qso.freqHz = packed.freqHz;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 
 namespace zelta {
 
@@ -18,7 +18,7 @@ class QsoHandover {
  public:
   // Add()
   // Keeps a copy of `qso`; QSOs are added in log order.
-  void Add(const LogQso& qso);
+  void Add(const logs::LogQso& qso);
 
   std::size_t Size() const { return qsos_.size(); }
 
@@ -30,7 +30,7 @@ class QsoHandover {
 
   // At()
   // The QSO at `index` in the present order.
-  LogQso At(std::size_t index) const;
+  logs::LogQso At(std::size_t index) const;
 
   // SameTime(), SameForPlugin()
   // Whether two QSOs have the same time; whether the plug-in keeps them as the

@@ -68,7 +68,7 @@ step "building the Windows files (i686-w64-mingw32)"
 build_targets "$build/win32" "Stats Ext_zelta zelta" \
   -DCMAKE_TOOLCHAIN_FILE="$src/cmake/i686-w64-mingw32.cmake"
 step "building zelta and libStats.so"
-build_targets "$build/native" "Stats zelta"
+build_targets "$build/native" "Stats zelta zelta_manual_page"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/native/CMakeCache.txt")
 reported=$("$build/native/bin/zelta" --version)
@@ -126,7 +126,7 @@ mkdir -p "$pkg/DEBIAN" "$pkg/usr/bin" "$pkg/usr/lib/zelta" "$pkg/usr/share/man/m
   "$pkg/usr/share/doc/zelta/examples"
 cp "$build/native/bin/zelta" "$pkg/usr/bin/"
 cp "$build/native/bin/libStats.so" "$pkg/usr/lib/zelta/"
-fill "$src/packaging/debian/zelta.1" | gzip -9n >"$pkg/usr/share/man/man1/zelta.1.gz"
+fill "$build/native/zelta.1" | gzip -9n >"$pkg/usr/share/man/man1/zelta.1.gz"
 fill "$src/packaging/debian/changelog" | gzip -9n >"$pkg/usr/share/doc/zelta/changelog.gz"
 cp "$src/packaging/debian/copyright" "$pkg/usr/share/doc/zelta/"
 fill "$src/packaging/guide/guide.ru.txt" >"$pkg/usr/share/doc/zelta/guide.ru.txt"

@@ -28,8 +28,8 @@ present "$work/unpacked/$prefix/share/man/man1/zelta.1.gz" "$work/unpacked/$pref
 "$work/unpacked/$prefix/bin/zelta" --version >"$work/version" || fail "zelta --version"
 has "$work/version" "zelta $version"
 (cd "$work" && "unpacked/$prefix/bin/zelta" demo >demo.out 2>demo.err) || fail "zelta demo"
-same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/host/testdata/sample.cbr" "demo Cabrillo log"
-same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/host/testdata/sample-ubn.txt" "demo check file"
+same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/cli/testdata/sample.cbr" "demo Cabrillo log"
+same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/cli/testdata/sample-ubn.txt" "demo check file"
 
 # A real install and removal, into a scratch root (the libraries zelta needs are
 # the machine's, hence --force-depends).

@@ -54,7 +54,7 @@ mkdir -p "$work/build/Plugins"
 cp "$source_dir/examples/zelta.dom" "$source_dir/examples/QOLEB.ini" "$work/build/Plugins/"
 score "$work/build" build
 score "$host" installed --plugin "$(winpath "$host/Plugins/Stats.dll")"
-same "$work/installed.out" "$source_dir/host/testdata/sample-summary.txt" "summary"
+same "$work/installed.out" "$source_dir/cli/testdata/sample-summary.txt" "summary"
 for f in Q1ABC-ubn.txt Q1ABC.cbr Plugins/QOLEB.ini; do
   same "$host/$f" "$work/build/$f" "$f of the installed plug-in"
 done

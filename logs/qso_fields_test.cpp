@@ -1,13 +1,13 @@
-#include "host/qso_fields.h"
+#include "logs/qso_fields.h"
 
 #include <array>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "host/text_encoding.h"
+#include "logs/text_encoding.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 TEST(DecimalToScaledInteger, ConvertsMegahertzToHertzExactly) {
@@ -82,4 +82,4 @@ TEST(Cp1251ToUtf8, ConvertsThePluginsText) {
 }
 
 }  // namespace
-}  // namespace zelta
+}  // namespace logs

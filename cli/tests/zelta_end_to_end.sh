@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # End to end through the plug-in, and the one owner of the golden bytes of a scoring
-# run (host/testdata); also the other commands, the error exits and the demo.
+# run (cli/testdata); also the other commands, the error exits and the demo.
 #   zelta_end_to_end.sh SOURCE_DIR WORK_DIR ZELTA [WINE_RUN WINE_PREFIX]
 # With WINE_RUN, ZELTA is zelta.exe, run under Wine in the Russian user locale.
 set -uo pipefail
 
 source_dir=$1 work=$2 zelta=$3
-golden="$source_dir/host/testdata"
+golden="$source_dir/cli/testdata"
 run=("$zelta") run_gui=("$zelta")
 if [ $# -ge 5 ]; then  # message boxes and dialogs need a display under Wine
   export LC_ALL=ru_RU.UTF-8

@@ -11,7 +11,7 @@
 
 #include "platform/ole_calendar.h"
 
-namespace zelta {
+namespace logs {
 
 // DecimalToScaledInteger()
 // The decimal text `text` ("3.55", "14025", ".5") times 10^`scaleDigits`, rounded
@@ -76,4 +76,4 @@ using text::EqualsIgnoringCase;
 using text::IsBlank;
 using text::TrimBlanks;
 
-}  // namespace zelta
+}  // namespace logs

@@ -1,12 +1,12 @@
-#include "host/cabrillo_reader.h"
+#include "logs/cabrillo_reader.h"
 
 #include <string>
 #include <vector>
 
-#include "host/log_notes.h"
-#include "host/qso_fields.h"
+#include "logs/log_notes.h"
+#include "logs/qso_fields.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 std::vector<std::string_view> SplitOnBlanks(std::string_view text) {
@@ -212,4 +212,4 @@ QsoLog ReadCabrilloLog(std::string_view bytes, const QsoSink& sink) {
   return log;
 }
 
-}  // namespace zelta
+}  // namespace logs

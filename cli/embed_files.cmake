@@ -19,8 +19,8 @@ foreach(entry IN LISTS FILES)
   string(APPEND table "    {\"${destination}\", std::string_view(reinterpret_cast<const char*>(kFile${index}), ${size})},\n")
   math(EXPR index "${index} + 1")
 endforeach()
-file(WRITE "${OUTPUT}.tmp" "// Generated from examples/ by host/embed_files.cmake; do not edit.
-#include \"host/example_files.h\"
+file(WRITE "${OUTPUT}.tmp" "// Generated from examples/ by cli/embed_files.cmake; do not edit.
+#include \"cli/example_files.h\"
 
 namespace zelta {
 namespace {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 
-namespace zelta {
+namespace logs {
 
 // ShownText()
 // `text` as it may be printed: control bytes, bytes that are not UTF-8 and the C1
@@ -44,4 +44,4 @@ class NoteGroups {
   std::map<std::string, Group> groups_;
 };
 
-}  // namespace zelta
+}  // namespace logs

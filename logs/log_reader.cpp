@@ -1,16 +1,16 @@
-#include "host/log_reader.h"
+#include "logs/log_reader.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "host/adif_reader.h"
-#include "host/cabrillo_reader.h"
-#include "host/qso_fields.h"
+#include "logs/adif_reader.h"
+#include "logs/cabrillo_reader.h"
+#include "logs/qso_fields.h"
 #include "text/ascii_text.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 // Maps offsets in the text that was read back to offsets in the file: from each
@@ -152,4 +152,4 @@ QsoLog ReadLog(std::string_view bytes, const QsoSink& sink) {
   return log;
 }
 
-}  // namespace zelta
+}  // namespace logs

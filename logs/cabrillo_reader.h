@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 
-namespace zelta {
+namespace logs {
 
 // CabrilloStart()
 // Where the Cabrillo log in `bytes` begins: the first line whose text begins
@@ -29,4 +29,4 @@ std::size_t CabrilloStart(std::string_view bytes);
 // X-QSO lines are ignored. QSOs go to `sink` when one is given, else into `qsos`.
 QsoLog ReadCabrilloLog(std::string_view bytes, const QsoSink& sink = nullptr);
 
-}  // namespace zelta
+}  // namespace logs

@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 
-namespace zelta {
+namespace logs {
 
 // ReadLog()
 // Text in UTF-16 (either byte order, with or without a byte order mark) is
@@ -16,4 +16,4 @@ namespace zelta {
 // to `sink` when one is given. Throws LogRefused when the text is neither.
 QsoLog ReadLog(std::string_view bytes, const QsoSink& sink = nullptr);
 
-}  // namespace zelta
+}  // namespace logs

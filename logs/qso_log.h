@@ -13,7 +13,7 @@
 
 #include "platform/ole_calendar.h"
 
-namespace zelta {
+namespace logs {
 
 enum class LogFormat { kAdif, kCabrillo };
 
@@ -91,4 +91,4 @@ class LineCounter {
   std::size_t line_ = 1;
 };
 
-}  // namespace zelta
+}  // namespace logs

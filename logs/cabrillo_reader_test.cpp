@@ -1,8 +1,8 @@
-#include "host/cabrillo_reader.h"
+#include "logs/cabrillo_reader.h"
 
 #include <gtest/gtest.h>
 
-namespace zelta {
+namespace logs {
 namespace {
 
 TEST(ReadCabrilloLog, ReadsTheHeaderAndTheQsoLinesOfAnEntryLog) {
@@ -89,4 +89,4 @@ TEST(ReadCabrilloLog, SaysOnceWhatItCouldNotRead) {
 }
 
 }  // namespace
-}  // namespace zelta
+}  // namespace logs

@@ -1,8 +1,8 @@
-#include "host/qso_fields.h"
+#include "logs/qso_fields.h"
 
 #include <array>
 
-namespace zelta {
+namespace logs {
 namespace {
 
 struct Band {
@@ -184,4 +184,4 @@ bool ParseCabrilloTime(std::string_view text, platform::CalendarTime& time) {
   return SetTime(Number(text.substr(0, 2)), Number(text.substr(2, 2)), 0, time);
 }
 
-}  // namespace zelta
+}  // namespace logs

@@ -12,9 +12,9 @@
 
 #include <string_view>
 
-#include "host/qso_log.h"
+#include "logs/qso_log.h"
 
-namespace zelta {
+namespace logs {
 
 // ReadAdifLog()
 // The QSOs of `bytes`, each converted for the plug-in (see qso_fields.h), to
@@ -29,4 +29,4 @@ namespace zelta {
 // warning and the band's lower edge. Never throws LogRefused.
 QsoLog ReadAdifLog(std::string_view bytes, const QsoSink& sink = nullptr);
 
-}  // namespace zelta
+}  // namespace logs

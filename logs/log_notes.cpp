@@ -1,6 +1,6 @@
-#include "host/log_notes.h"
+#include "logs/log_notes.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 constexpr std::size_t kLinesListed = 8;
@@ -84,4 +84,4 @@ std::size_t SkippedCount(const QsoLog& log) {
   return count;
 }
 
-}  // namespace zelta
+}  // namespace logs

@@ -1,4 +1,4 @@
-#include "host/adif_reader.h"
+#include "logs/adif_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/log_notes.h"
-#include "host/qso_fields.h"
+#include "logs/log_notes.h"
+#include "logs/qso_fields.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 // The fields the host reads, in the order of kFieldNames.
@@ -426,4 +426,4 @@ QsoLog ReadAdifLog(std::string_view bytes, const QsoSink& sink) {
   return AdifReader(bytes, sink).Read();
 }
 
-}  // namespace zelta
+}  // namespace logs

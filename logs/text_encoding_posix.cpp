@@ -3,9 +3,9 @@
 #include <iconv.h>
 #include <stdexcept>
 
-#include "host/text_encoding.h"
+#include "logs/text_encoding.h"
 
-namespace zelta {
+namespace logs {
 
 std::string Cp1251ToUtf8(std::string_view text) {
   iconv_t converter = iconv_open("UTF-8", "CP1251");
@@ -32,4 +32,4 @@ std::string Cp1251ToUtf8(std::string_view text) {
   return out;
 }
 
-}  // namespace zelta
+}  // namespace logs

@@ -1,11 +1,11 @@
-#include "host/adif_reader.h"
+#include "logs/adif_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "host/log_reader.h"
+#include "logs/log_reader.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 const std::string kRecord =
@@ -159,4 +159,4 @@ TEST(ReadLog, RecognisesTheFormatAndTheEncodingByContent) {
 }
 
 }  // namespace
-}  // namespace zelta
+}  // namespace logs

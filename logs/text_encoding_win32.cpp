@@ -1,13 +1,13 @@
 // Win32 side of text_encoding.h. The C runtime of the cross build has no iconv,
 // so Windows-1251 is mapped through its table (the same mapping as iconv's CP1251;
 // 0x98, which the code page leaves undefined, becomes U+FFFD as on the POSIX side).
-#include "host/text_encoding.h"
+#include "logs/text_encoding.h"
 
 #include <cstdint>
 
 #include "text/ascii_text.h"
 
-namespace zelta {
+namespace logs {
 namespace {
 
 // Unicode code points of the bytes 0x80 to 0xFF.
@@ -42,4 +42,4 @@ std::string Cp1251ToUtf8(std::string_view text) {
   return out;
 }
 
-}  // namespace zelta
+}  // namespace logs
