@@ -375,7 +375,7 @@ class AdifReader {
       return {};
     }
     if (!Get(kFreq)) return {"no-band", "neither FREQ nor BAND"};
-    const std::optional<std::uint32_t> hz = DecimalToScaledInteger(*Get(kFreq), 6);
+    const std::optional<std::uint64_t> hz = DecimalToScaledInteger(*Get(kFreq), 6);
     if (!hz) return {"freq", "FREQ '" + Shown(kFreq) + "' is not a frequency in MHz and there is no BAND"};
     if (!BandForFrequency(*hz)) {
       return {"freq", "FREQ '" + Shown(kFreq) + "' lies on no amateur band and there is no BAND"};
@@ -386,19 +386,19 @@ class AdifReader {
   // A valid BAND wins over the FREQ: a FREQ that is no frequency or lies off the
   // band is replaced by the band's lower edge, with a warning.
   void FillBandAndFrequency(LogQso& qso, const std::string& label) {
-    const std::optional<std::uint32_t> hz =
+    const std::optional<std::uint64_t> hz =
         Get(kFreq) ? DecimalToScaledInteger(*Get(kFreq), 6) : std::nullopt;
     if (!Get(kBand)) {
-      qso.freqHz = *hz;
+      qso.freqHz = PluginHz(*hz);
       qso.band = *BandForFrequency(*hz);
       return;
     }
     qso.band = *BandForAdifBand(*Get(kBand));
     if (hz && BandForFrequency(*hz) == qso.band) {
-      qso.freqHz = *hz;
+      qso.freqHz = PluginHz(*hz);
       return;
     }
-    qso.freqHz = BandLowerEdgeHz(qso.band);
+    qso.freqHz = PluginHz(BandLowerEdgeHz(qso.band));
     if (!Get(kFreq)) return;
     warningGroups_.Add("freq", qso.position,
                        label + ": FREQ '" + Shown(kFreq) + "' " +

@@ -72,6 +72,16 @@ TEST(ReadAdifLog, WarnsOnceForLengthsPastTheValueAndFrequenciesOffTheBand) {
   EXPECT_EQ(log.warnings[0].text,
             "record 1 (Q3ZZ): FREQ '14,250' is not a frequency in MHz; the BAND is used, at its "
             "lower edge; the same in 2 more records (lines 2, 3)");
+
+  // Microwaves: the band is named from the frequency or the BAND; hertz that do not
+  // fit the plug-in's 32 bits go over as 0.
+  const std::string rest = "<QSO_DATE:8>20261206<TIME_ON:4>0910<MODE:2>CW<EOR>\n";
+  log = ReadAdifLog("<CALL:4>Q3ZZ<FREQ:7>10368.1" + rest + "<CALL:4>Q3ZY<BAND:3>9CM" + rest +
+                    "<CALL:4>Q3ZX<FREQ:6>241000<BAND:3>1mm" + rest);
+  ASSERT_EQ(log.qsos.size(), 3u);
+  EXPECT_EQ(log.qsos[0].band + log.qsos[1].band + log.qsos[2].band, "3cm9cm1mm");
+  EXPECT_EQ(log.qsos[0].freqHz + log.qsos[1].freqHz + log.qsos[2].freqHz, 3300000000u);
+  EXPECT_TRUE(log.warnings.empty());
 }
 
 TEST(ReadAdifLog, SkipsWhatCannotBeReadAndSaysWhatItCost) {

@@ -87,13 +87,13 @@ LineProblem ParseQsoLine(const std::vector<std::string_view>& f, LogQso& qso) {
   }
   if (const auto designated = BandForCabrilloDesignator(f[0])) {
     qso.band = *designated;
-    qso.freqHz = BandLowerEdgeHz(qso.band);
+    qso.freqHz = PluginHz(BandLowerEdgeHz(qso.band));
   } else {
     const auto hz = DecimalToScaledInteger(f[0], 3);
     if (!hz) return {"freq", "the frequency '" + ShownText(f[0]) + "' is not a number of kHz"};
     const auto band = BandForFrequency(*hz);
     if (!band) return {"band", "the frequency " + ShownText(f[0]) + " kHz lies on no amateur band"};
-    qso.freqHz = *hz;
+    qso.freqHz = PluginHz(*hz);
     qso.band = *band;
   }
   qso.mode = ModeForCabrillo(f[1]);

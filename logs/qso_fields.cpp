@@ -8,13 +8,12 @@ namespace {
 struct Band {
   const char* adif;    // the ADIF enumeration value
   const char* host;    // the host's name: the metres without the unit
-  std::uint32_t lowHz;
-  std::uint32_t highHz;
+  std::uint64_t lowHz;
+  std::uint64_t highHz;
 };
 
-// Amateur bands (edges inclusive) as ADIF defines them, up to what fits in the
-// 32-bit hertz value that the plug-in takes.
-constexpr std::array<Band, 18> kBands = {{
+// Amateur bands (edges inclusive) as ADIF defines them.
+constexpr std::array<Band, 28> kBands = {{
     {"160m", "160", 1800000u, 2000000u},
     {"80m", "80", 3500000u, 4000000u},
     {"60m", "60", 5060000u, 5450000u},
@@ -33,6 +32,16 @@ constexpr std::array<Band, 18> kBands = {{
     {"33cm", "33cm", 902000000u, 928000000u},
     {"23cm", "23cm", 1240000000u, 1300000000u},
     {"13cm", "13cm", 2300000000u, 2450000000u},
+    {"9cm", "9cm", 3300000000u, 3500000000u},
+    {"6cm", "6cm", 5650000000u, 5925000000u},
+    {"3cm", "3cm", 10000000000u, 10500000000u},
+    {"1.25cm", "1.25cm", 24000000000u, 24250000000u},
+    {"6mm", "6mm", 47000000000u, 47200000000u},
+    {"4mm", "4mm", 75500000000u, 81000000000u},
+    {"2.5mm", "2.5mm", 119980000000u, 123000000000u},
+    {"2mm", "2mm", 134000000000u, 149000000000u},
+    {"1mm", "1mm", 241000000000u, 250000000000u},
+    {"submm", "submm", 300000000000u, 7500000000000u},
 }};
 
 struct Designator {
@@ -40,10 +49,15 @@ struct Designator {
   const char* host;
 };
 
-constexpr std::array<Designator, 8> kDesignators = {{
-    {"50", "6"}, {"70", "4"}, {"144", "2"}, {"222", "1.25"},
-    {"432", "70cm"}, {"902", "33cm"}, {"1.2G", "23cm"}, {"2.3G", "13cm"},
+constexpr std::array<Designator, 18> kDesignators = {{
+    {"50", "6"},     {"70", "4"},      {"144", "2"},   {"222", "1.25"}, {"432", "70cm"},
+    {"902", "33cm"}, {"1.2G", "23cm"}, {"2.3G", "13cm"}, {"3.4G", "9cm"}, {"5.7G", "6cm"},
+    {"10G", "3cm"},  {"24G", "1.25cm"}, {"47G", "6mm"}, {"75G", "4mm"},  {"122G", "2.5mm"},
+    {"123G", "2.5mm"}, {"134G", "2mm"}, {"241G", "1mm"},
 }};
+
+// Frequencies above the submillimetre band's upper edge are no amateur frequency.
+constexpr std::uint64_t kHighestHz = 7500000000000u;
 
 int Number(std::string_view digits) {
   int value = 0;
@@ -74,7 +88,7 @@ bool SetTime(int hour, int minute, int second, platform::CalendarTime& time) {
 
 }  // namespace
 
-std::optional<std::uint32_t> DecimalToScaledInteger(std::string_view text, int scaleDigits) {
+std::optional<std::uint64_t> DecimalToScaledInteger(std::string_view text, int scaleDigits) {
   const std::size_t point = text.find('.');
   const std::string_view whole = text.substr(0, point);
   const std::string_view fraction =
@@ -87,21 +101,21 @@ std::optional<std::uint32_t> DecimalToScaledInteger(std::string_view text, int s
   std::uint64_t value = 0;
   for (char c : whole) {
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    if (value > 0xFFFFFFFFull) return std::nullopt;
+    if (value > kHighestHz) return std::nullopt;
   }
   for (int i = 0; i < scaleDigits; ++i) {
     const std::size_t index = static_cast<std::size_t>(i);
     const int digit = index < fraction.size() ? fraction[index] - '0' : 0;
     value = value * 10 + static_cast<std::uint64_t>(digit);
-    if (value > 0xFFFFFFFFull) return std::nullopt;
+    if (value > kHighestHz) return std::nullopt;
   }
   const std::size_t next = static_cast<std::size_t>(scaleDigits);
   if (next < fraction.size() && fraction[next] >= '5') ++value;
-  if (value > 0xFFFFFFFFull) return std::nullopt;
-  return static_cast<std::uint32_t>(value);
+  if (value > kHighestHz) return std::nullopt;
+  return value;
 }
 
-std::optional<std::string> BandForFrequency(std::uint32_t hz) {
+std::optional<std::string> BandForFrequency(std::uint64_t hz) {
   for (const Band& band : kBands) {
     if (hz >= band.lowHz && hz <= band.highHz) return std::string(band.host);
   }
@@ -115,12 +129,14 @@ std::optional<std::string> BandForAdifBand(std::string_view adifBand) {
   return std::nullopt;
 }
 
-std::uint32_t BandLowerEdgeHz(std::string_view hostBand) {
+std::uint64_t BandLowerEdgeHz(std::string_view hostBand) {
   for (const Band& band : kBands) {
     if (hostBand == band.host) return band.lowHz;
   }
   return 0;
 }
+
+std::uint32_t PluginHz(std::uint64_t hz) { return hz <= 0xFFFFFFFFu ? static_cast<std::uint32_t>(hz) : 0; }
 
 std::optional<std::string> BandForCabrilloDesignator(std::string_view text) {
   for (const Designator& designator : kDesignators) {

@@ -17,13 +17,14 @@ namespace logs {
 // The decimal text `text` ("3.55", "14025", ".5") times 10^`scaleDigits`, rounded
 // to the nearest integer (halves round up), computed from the digits exactly.
 // Only digits and one '.' are accepted; nullopt for anything else (signs, ',',
-// blanks, no digit) and for a result above 4294967295.
-std::optional<std::uint32_t> DecimalToScaledInteger(std::string_view text, int scaleDigits);
+// blanks, no digit) and for a result above 7500000000000 (the top of the highest
+// amateur band in hertz).
+std::optional<std::uint64_t> DecimalToScaledInteger(std::string_view text, int scaleDigits);
 
 // BandForFrequency()
 // The host's name of the amateur band that holds `hz` ("20" for 14025000), or
 // nullopt when no band of the table holds it.
-std::optional<std::string> BandForFrequency(std::uint32_t hz);
+std::optional<std::string> BandForFrequency(std::uint64_t hz);
 
 // BandForAdifBand()
 // The host's name of an ADIF BAND value, matched without regard to case ("20M"
@@ -33,7 +34,13 @@ std::optional<std::string> BandForAdifBand(std::string_view adifBand);
 // BandLowerEdgeHz()
 // The lowest frequency of a band given by its host name, for a QSO whose log
 // names the band but not the frequency. 0 for an unknown name.
-std::uint32_t BandLowerEdgeHz(std::string_view hostBand);
+std::uint64_t BandLowerEdgeHz(std::string_view hostBand);
+
+// PluginHz()
+// The frequency as the plug-in takes it, in hertz in 32 bits: `hz` itself, or 0
+// (no frequency) from 6 cm up, where the hertz do not fit; the band names the QSO's
+// band there.
+std::uint32_t PluginHz(std::uint64_t hz);
 
 // BandForCabrilloDesignator()
 // Cabrillo writes bands from 50 MHz up as designators ("50", "144", "1.2G"):

@@ -11,32 +11,39 @@ namespace logs {
 namespace {
 
 TEST(DecimalToScaledInteger, ConvertsMegahertzToHertzExactly) {
-  const std::pair<const char*, std::uint32_t> mhz[] = {
+  const std::pair<const char*, std::uint64_t> mhz[] = {
       {"3.55", 3550000u},  // binary floating point would give 3549999
       {"14.025", 14025000u}, {"7", 7000000u}, {".5", 500000u}, {"21.", 21000000u},
       // Rounded to the nearest hertz: halves up, less than a half down.
       {"14.0250005", 14025001u}, {"14.02500049999", 14025000u}, {"14.0250009", 14025001u},
-      {"4294.967295", 4294967295u}};  // the 32-bit limit
+      {"4294.967295", 4294967295u}, {"10368.1", 10368100000u},  // microwaves past 32 bits
+      {"7500000", 7500000000000u}};  // the top of the highest band
   for (const auto& [text, hz] : mhz) EXPECT_EQ(DecimalToScaledInteger(text, 6), hz) << text;
   EXPECT_EQ(DecimalToScaledInteger("3550.5", 3), 3550500u);  // kHz
   // A hertz past the limit, rounding included, and what is no plain decimal number.
-  for (const char* bad : {"4294.967296", "4294.9672955", "99999999999999999999", "", ".",
+  for (const char* bad : {"7500000.000001", "7500000.0000005", "99999999999999999999", "", ".",
                           "14,025", "-3.5", "+3.5", "1.2.3", " 3.5", "3.5e1", "abc"}) {
     EXPECT_FALSE(DecimalToScaledInteger(bad, 6)) << bad;
   }
 }
 
 TEST(BandAndModeNames, FollowTheHostsNames) {
-  const std::pair<std::uint32_t, const char*> byFrequency[] = {
+  const std::pair<std::uint64_t, const char*> byFrequency[] = {
       {1800000u, "160"}, {7300000u, "40"},  {14025000u, "20"},  // upper edge included
-      {29700000u, "10"}, {432100000u, "70cm"}, {13999999u, ""}, {0u, ""}};
+      {29700000u, "10"}, {432100000u, "70cm"}, {13999999u, ""}, {0u, ""},
+      {3400000000u, "9cm"}, {4294967296u, ""}, {10368100000u, "3cm"}, {7500000000000u, "submm"}};
   for (const auto& [hz, band] : byFrequency) EXPECT_EQ(BandForFrequency(hz).value_or(""), band) << hz;
   // ADIF BAND values in any case; Cabrillo designators from 50 MHz up.
   const std::pair<const char*, const char*> byName[] = {
-      {"20m", "20"}, {"160M", "160"}, {"70CM", "70cm"}, {"20", ""}, {"11m", ""}};
+      {"20m", "20"}, {"160M", "160"}, {"70CM", "70cm"}, {"20", ""}, {"11m", ""},
+      {"9CM", "9cm"}, {"2.5mm", "2.5mm"}, {"SUBMM", "submm"}};
   for (const auto& [adif, band] : byName) EXPECT_EQ(BandForAdifBand(adif).value_or(""), band) << adif;
   EXPECT_EQ(BandForCabrilloDesignator("1.2g").value_or("") + BandForCabrilloDesignator("14025").value_or(""), "23cm");
+  EXPECT_EQ(BandForCabrilloDesignator("10G").value_or(""), "3cm");
   EXPECT_EQ(BandLowerEdgeHz("40") + BandLowerEdgeHz("40m"), 7000000u);
+  // The plug-in takes hertz in 32 bits: from 6 cm up the band alone tells the QSO's band.
+  EXPECT_EQ(PluginHz(BandLowerEdgeHz("9cm")), 3300000000u);
+  EXPECT_EQ(PluginHz(BandLowerEdgeHz("6cm")), 0u);
 
   // Anything not a contest mode keeps the log's own name, so that the plug-in refuses it.
   const std::array<const char*, 3> modes[] = {
