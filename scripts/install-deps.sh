@@ -6,13 +6,14 @@ set -euo pipefail
 #   cmake ninja-build g++            the native build
 #   libgtest-dev libgmock-dev        the unit tests (GoogleTest with GoogleMock)
 #   libbenchmark-dev                 the benchmarks in bench/
+#   libcli11-dev                     zelta's command line (header-only, both builds)
 #   clang libclang-rt-dev            the sanitize and fuzz presets (the sanitizer and libFuzzer runtimes)
 #   g++-mingw-w64-i686               the win32 cross build
 #   wine wine32 xvfb xauth           the win32 tests under Wine, on a virtual display (xvfb-run)
 #   chromium                         the results page, checked in a real headless browser
 packages=(
   cmake ninja-build g++
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang libclang-rt-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   chromium
