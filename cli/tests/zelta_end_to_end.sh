@@ -58,6 +58,14 @@ has check_mult.out "Q3ZP on 15 in SSB: new multiplier (2): Новый мульт
 expect_exit 0 exchange_ok "${run[@]}" exchange 017
 has exchange_ok.out '"017": acceptable exchange (1)'
 
+# The README shows the help as zelta prints it.
+expect_exit 0 help "${run[@]}" score --help
+sed -n '/^  Usage: zelta score/,/^  ```/p' "$source_dir/README.md" | sed -e '$d' -e 's/^  //' >readme-help.txt
+[ "$(wc -l <readme-help.txt)" -gt 5 ] || fail "the README shows no help of zelta score"
+while IFS= read -r line; do has help.out "$line"; done <readme-help.txt
+expect_exit 0 commands "${run[@]}" --help
+has commands.out "$(grep -m1 '^    adjudicate ' "$source_dir/README.md" | sed 's/^  //')"
+
 # Usage errors exit 2.
 expect_exit 2 bad_option "${run[@]}" score sample.adi --bogus
 has bad_option.err "unknown option '--bogus'"
