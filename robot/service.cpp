@@ -132,6 +132,14 @@ struct UploadBody {
   bool complete = false;
 };
 
+// The library listens with a backlog of five connections: a burst of entrants at the
+// deadline would find the door shut. Linux takes a second listen() on the socket as
+// a new backlog.
+class Server : public httplib::Server {
+ public:
+  bool WidenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
+};
+
 }  // namespace
 
 struct Robot::Parts {
@@ -145,7 +153,7 @@ struct Robot::Parts {
   std::unique_ptr<OrganiserAccess> organiser;
   std::unique_ptr<LogIntake> intake;
   std::unique_ptr<ContestCheck> check;
-  httplib::Server server;
+  Server server;
   std::size_t maxUploadBytes = 0;
   int port = 0;
   std::atomic<bool> stopped{false};
@@ -620,6 +628,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
     }
     p.port = options.port;
   }
+  if (!p.server.WidenBacklog()) throw RobotError("cannot listen on " + options.host);
 }
 
 Robot::~Robot() = default;
