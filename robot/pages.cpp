@@ -17,7 +17,7 @@ constexpr char kStyle[] =
     "th,td{border:1px solid #ccc;padding:.25em .6em;text-align:left;vertical-align:top}"
     "th{background:#eef2f7}td.num{text-align:right}"
     "form.upload label{display:block;margin:.8em 0 .2em;font-weight:bold}"
-    "textarea{width:100%;height:8em;font-family:monospace}"
+    "textarea{width:100%;box-sizing:border-box;height:8em;font-family:monospace}"
     "input[type=email],input[type=text],input[type=password]{width:22em;max-width:100%}"
     "button{margin-top:1em;padding:.4em 1.2em;font-size:1em}"
     ".receipt{font-family:monospace;font-size:1.3em;background:#eef2f7;padding:.2em .5em}"
@@ -102,7 +102,7 @@ std::string UploadPage(Language language, const ContestInfo& contest) {
     body += "<p>" + std::string(Pick(language, "Отчёты принимаются до ", "Logs are received until ")) +
             PeriodTime(*contest.deadline) + " UTC.</p>\n";
   }
-  body += "<form class=\"upload\" method=\"post\" action=\"/submit\" "
+  body += "<form class=\"upload\" method=\"post\" action=\"/submit" + LangQuery(language) + "\" "
           "enctype=\"multipart/form-data\" accept-charset=\"utf-8\">\n" + LangField(language) +
           "<label for=\"log\">" +
           Pick(language, "Файл отчёта (Cabrillo или ADIF)", "Log file (Cabrillo or ADIF)") +
