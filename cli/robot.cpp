@@ -44,6 +44,14 @@ void AddRobot(CLI::App& zelta, Commands& commands) {
                       "../lib/zelta/ from it, where the package installs it)")
       ->type_name("PATH");
   command->footer(
+      "The robot speaks plain HTTP: on the Internet it stands behind a TLS reverse proxy\n"
+      "that passes the client's scheme on, for example nginx:\n"
+      "  location / { proxy_pass http://127.0.0.1:8080; client_max_body_size 11m;\n"
+      "               proxy_set_header X-Forwarded-Proto $scheme; }\n"
+      "The Debian package installs the service zelta-robot (not enabled), which serves\n"
+      "/var/lib/zelta-robot as an unprivileged user: put rules.ini and Plugins/zelta.dom\n"
+      "there, then 'systemctl enable --now zelta-robot'; the token is then in\n"
+      "/var/lib/zelta-robot/robot/organiser.token.\n"
       "Exit status: 0 stopped by a signal, 1 the folder, the rules, the plug-in or the\n"
       "address cannot be used, 2 usage error.\n"
       "\n"
