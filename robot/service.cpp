@@ -169,6 +169,7 @@ struct Robot::Parts {
   bool FormAllowed(const Request& req);
   void Unauthorised(const Request& req, Response& res, bool api);
   void ServeResults(const Request& req, Response& res, const std::string& file);
+  void NotFound(const Request& req, Response& res);
 };
 
 void Robot::Parts::Refuse(Response& res, bool api, Language language, int status,
@@ -361,6 +362,7 @@ void Robot::Parts::Unauthorised(const Request& req, Response& res, bool api) {
   SendPage(res, 401, LoginPage(PageLanguage(req), false));
 }
 
+// `file`: "" for the results page, "results.csv", or the name of a report.
 void Robot::Parts::ServeResults(const Request& req, Response& res, const std::string& file) {
   const fs::path results = contestDir / "results";
   std::optional<std::string> bytes;
@@ -374,12 +376,15 @@ void Robot::Parts::ServeResults(const Request& req, Response& res, const std::st
   } else {
     bytes = ListedFile(results / "reports", file);
   }
-  if (!bytes) {
-    return SendPage(res, 404, MessagePage(PageLanguage(req), Pick(PageLanguage(req), "Не найдено", "Not found"),
-                                          Pick(PageLanguage(req), "Такой страницы нет.", "There is no such page.")));
-  }
+  if (!bytes) return NotFound(req, res);
   res.status = 200;
   res.set_content(*bytes, type);
+}
+
+void Robot::Parts::NotFound(const Request& req, Response& res) {
+  const Language language = PageLanguage(req);
+  SendPage(res, 404, MessagePage(language, Pick(language, "Не найдено", "Not found"),
+                                 Pick(language, "Такой страницы нет.", "There is no such page.")));
 }
 
 void Robot::Parts::Routes() {
@@ -456,8 +461,10 @@ void Robot::Parts::Routes() {
   });
   server.Get(R"(/organiser/results/(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
     if (!Organiser(req)) return Unauthorised(req, res, false);
-    ServeResults(req, res, req.matches[1].length() == 0 && req.matches[2].length() == 0
-                               ? "" : std::string(req.matches[2]));
+    const std::string name = req.matches[2];
+    if (req.matches[1].length() > 0 || name == "results.csv") return ServeResults(req, res, name);
+    if (name.empty() || name == "index.html") return ServeResults(req, res, "");
+    NotFound(req, res);
   });
   server.Get("/api/check", [this](const Request& req, Response& res) {
     if (!Organiser(req)) return Unauthorised(req, res, true);
@@ -503,10 +510,10 @@ void Robot::Parts::Routes() {
     }
     const bool report = req.matches[1].length() > 0;
     const std::string name = req.matches[2];
-    if (!report && !name.empty() && name != "results.csv" && name != "index.html") {
-      return ServeResults(req, res, "\n");  // nothing else of the folder is public
-    }
-    ServeResults(req, res, report ? name : name == "results.csv" ? name : "");
+    if (report) return ServeResults(req, res, name);
+    if (name.empty() || name == "index.html") return ServeResults(req, res, "");
+    if (name == "results.csv") return ServeResults(req, res, name);
+    NotFound(req, res);  // nothing else of the folder is public (verdicts.json)
   });
 }
 
