@@ -38,7 +38,7 @@ void AddExchange(CLI::App& zelta, Commands& commands);
 void AddDemo(CLI::App& zelta, Commands& commands);
 void AddAdjudicate(CLI::App& zelta, Commands& commands);
 void AddSimulate(CLI::App& zelta, Commands& commands);
-void AddRobot(CLI::App& zelta, Commands& commands);   // Linux; elsewhere it says it has none
+void AddRobot(CLI::App& zelta, Commands& commands);   // Linux only: zelta.exe has neither
 void AddSubmit(CLI::App& zelta, Commands& commands);
 
 // Failure()
