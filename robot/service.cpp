@@ -213,6 +213,7 @@ UploadBody Robot::Parts::ReadBody(const ContentReader& reader, bool multipart) {
                 : part.name == "email"    ? &body.email
                 : part.name == "replaces" ? &body.replaces
                                           : nullptr;
+        if (field) field->clear();  // a field given twice: the last counts
         return ++parts <= kMaxFormParts;
       },
       [&](const char* data, std::size_t size) {
