@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <sstream>
 
@@ -273,6 +274,37 @@ TEST(RobotService, TextFromLogsStaysTextAndNothingLeavesTheRobotsFolder) {
             413);
   EXPECT_EQ(client.Get("/api/received")->body.find("Q7CUT"), std::string::npos);
   EXPECT_EQ(FilesOutsideRobot(contest.Path()), before);
+}
+
+TEST(RobotService, RefusesToStartNamingTheProblem) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> spoil;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"a bad deadline", [](const fs::path& dir) { std::ofstream(dir / "rules.ini", std::ios::app) << "Deadline=soon\n"; },
+       "rules.ini:"},
+      {"robot/ is a file", [](const fs::path& dir) { std::ofstream(dir / "robot") << "x"; }, "cannot write the robot's folder"},
+      {"a token others may read",
+       [](const fs::path& dir) {
+         fs::create_directories(dir / "robot");
+         std::ofstream(dir / "robot" / "organiser.token") << std::string(64, 'a');
+         fs::permissions(dir / "robot" / "organiser.token", fs::perms::owner_read | fs::perms::others_read);
+       },
+       "chmod 600"},
+      {"no such folder", [](const fs::path& dir) { fs::remove_all(dir); }, "does not exist"},
+  };
+  for (const Case& c : cases) {
+    const ContestFolder contest(4, 10);
+    c.spoil(contest.Path());
+    try {
+      const ServedRobot robot(contest.Path());
+      ADD_FAILURE() << c.what << ": the robot started";
+    } catch (const robot::RobotError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
 }
 
 }  // namespace
