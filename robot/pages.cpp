@@ -28,6 +28,10 @@ const char* Pick(Language language, const char* russian, const char* english) {
   return language == Language::kEnglish ? english : russian;
 }
 
+// The words the results page uses too.
+const char* CallWord(Language language) { return reports::detail::WordingFor(language).tableHeads[1]; }
+const char* CategoryWord(Language language) { return reports::detail::WordingFor(language).category; }
+
 std::string LangQuery(Language language) {
   return language == Language::kEnglish ? "?lang=en" : "";
 }
@@ -152,13 +156,13 @@ std::string ReceiptPage(Language language, const Upload& upload, bool justReceiv
                              "This log has been replaced by a later upload.")) + "</p>\n";
   }
   auto row = [&](const char* ru, const char* en, const std::string& html, const char* id = "") {
-    body += "<tr><th>" + std::string(Pick(language, ru, en)) + "</th><td" +
+    body += "<tr><th>" + std::string(en ? Pick(language, ru, en) : ru) + "</th><td" +
             (*id ? " id=\"" + std::string(id) + "\"" : std::string()) + ">" + html + "</td></tr>\n";
   };
   body += "<table class=\"receipt-fields\">\n";
-  row("Позывной", "Call", HtmlText(s.call), "call");
+  row(CallWord(language), nullptr, HtmlText(s.call), "call");
   row("Получен", "Received", ShownTime(upload.received));
-  row("Категория", "Category", HtmlText(s.category));
+  row(CategoryWord(language), nullptr, HtmlText(s.category));
   row("Формат", "Format", s.format == "adif" ? "ADIF" : "Cabrillo");
   row("Размер, байт", "Size, bytes", Num(s.bytes));
   row("SHA-256", "SHA-256", HtmlText(s.sha256));
@@ -184,8 +188,8 @@ std::string ReceivedPage(Language language, const std::vector<Upload>& newest) {
   std::string body = "<h1>" + std::string(Pick(language, "Полученные отчёты", "Logs received")) +
                      "</h1>\n<p>" + Pick(language, "Отчётов: ", "Logs: ") +
                      Num(static_cast<long long>(newest.size())) + "</p>\n<table class=\"received\">\n"
-                     "<thead><tr><th>" + Pick(language, "Позывной", "Call") + "</th><th>" +
-                     Pick(language, "Категория", "Category") + "</th><th>" +
+                     "<thead><tr><th>" + CallWord(language) + "</th><th>" +
+                     CategoryWord(language) + "</th><th>" +
                      Pick(language, "Получен", "Received") + "</th></tr></thead>\n<tbody>\n";
   for (const Upload& upload : newest) {
     body += "<tr>" + Cell(HtmlText(upload.summary.call)) + Cell(HtmlText(upload.summary.category)) +
@@ -261,7 +265,7 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
   // Every upload.
   body += "<h2>" + std::string(Pick(language, "Загрузки", "Uploads")) + " (" +
           Num(static_cast<long long>(uploads.size())) + ")</h2>\n<table class=\"uploads\">\n<thead><tr>";
-  for (const char* head : {Pick(language, "Позывной", "Call"), Pick(language, "Получен", "Received"),
+  for (const char* head : {CallWord(language), Pick(language, "Получен", "Received"),
                            Pick(language, "Квитанция", "Receipt"), Pick(language, "Результат", "Score"),
                            Pick(language, "Заявлено", "Log's claim"), Pick(language, "Эл. почта", "E-mail"),
                            Pick(language, "Замечания", "Problems"), Pick(language, "Состояние", "State")}) {
@@ -291,7 +295,7 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
           " (" + Num(static_cast<long long>(attempts.size())) + ")</h2>\n";
   if (!attempts.empty()) {
     body += "<table class=\"attempts\">\n<thead><tr><th>" + std::string(Pick(language, "Время", "Time")) +
-            "</th><th>" + Pick(language, "Позывной", "Call") + "</th><th>" +
+            "</th><th>" + CallWord(language) + "</th><th>" +
             Pick(language, "Квитанция", "Receipt") + "</th><th>SHA-256</th><th>" +
             Pick(language, "Эл. почта", "E-mail") + "</th></tr></thead>\n<tbody>\n";
     for (const ReplacementAttempt& a : attempts) {
