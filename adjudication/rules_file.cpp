@@ -49,7 +49,12 @@ bool ParsePeriodTime(std::string_view text, platform::CalendarTime& time) {
 }
 
 Rules ParseRules(std::string_view text, const std::string& name) {
-  Rules rules;
+  return ParseRulesFile(text, name).rules;
+}
+
+RulesFile ParseRulesFile(std::string_view text, const std::string& name) {
+  RulesFile file;
+  Rules& rules = file.rules;
   std::string section;
   bool inSection = false;
   std::set<std::string> seen;
@@ -81,12 +86,12 @@ Rules ParseRules(std::string_view text, const std::string& name) {
     const std::string_view value = TrimBlanks(line.substr(equals + 1));
     if (!seen.insert(key).second) fail("the key " + std::string(keyAsGiven) + " is given twice");
     const std::string quoted = "'" + std::string(value) + "'";
-    if (key == "start" || key == "end") {
+    if (key == "start" || key == "end" || key == "deadline") {
       platform::CalendarTime time;
       if (!ParsePeriodTime(value, time)) {
         fail(quoted + " is not a UTC time as 'YYYY-MM-DD HHMM'");
       }
-      (key == "start" ? rules.start : rules.end) = time;
+      (key == "start" ? rules.start : key == "end" ? rules.end : file.deadline) = time;
     } else if (key == "toleranceminutes") {
       if (!ParseInt(value, 0, 1440, rules.toleranceMinutes)) {
         fail(quoted + " is not a number of minutes from 0 to 1440");
@@ -100,13 +105,14 @@ Rules ParseRules(std::string_view text, const std::string& name) {
       rules.uniquesCount = value == "1";
     } else {
       fail("unknown key '" + std::string(keyAsGiven) +
-           "' (known: Start, End, ToleranceMinutes, NonEntrantMinLogs, UniquesCount)");
+           "' (known: Start, End, ToleranceMinutes, NonEntrantMinLogs, UniquesCount,"
+           " Deadline)");
     }
     if (rules.start && rules.end && SecondsOf(*rules.end) <= SecondsOf(*rules.start)) {
       fail("End must come after Start");
     }
   }
-  return rules;
+  return file;
 }
 
 }  // namespace adjudication

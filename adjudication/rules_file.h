@@ -2,6 +2,7 @@
 // rules. Other sections are left to other readers.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,17 @@ class RulesError : public std::runtime_error {
 // RulesError for an unknown key, a bad value, a line that is neither header nor
 // key, a key outside any section and a period whose End is not after its Start.
 Rules ParseRules(std::string_view text, const std::string& name);
+
+// The whole rules file: the checker's rules and, for the log robot, the time after
+// which logs are no longer received (key Deadline, "YYYY-MM-DD HHMM", UTC; optional).
+struct RulesFile {
+  Rules rules;
+  std::optional<platform::CalendarTime> deadline;
+};
+
+// ParseRulesFile()
+// As ParseRules(), with the Deadline key too.
+RulesFile ParseRulesFile(std::string_view text, const std::string& name);
 
 // ParsePeriodTime()
 // "YYYY-MM-DD HHMM" as a calendar time; false for anything else.

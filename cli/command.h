@@ -38,6 +38,8 @@ void AddExchange(CLI::App& zelta, Commands& commands);
 void AddDemo(CLI::App& zelta, Commands& commands);
 void AddAdjudicate(CLI::App& zelta, Commands& commands);
 void AddSimulate(CLI::App& zelta, Commands& commands);
+void AddRobot(CLI::App& zelta, Commands& commands);   // Linux only: zelta.exe has neither
+void AddSubmit(CLI::App& zelta, Commands& commands);
 
 // Failure()
 // Writes "zelta: TEXT" to standard error and returns kFailed.

@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
   cli::AddDemo(zelta, commands);
   cli::AddAdjudicate(zelta, commands);
   cli::AddSimulate(zelta, commands);
+  cli::AddRobot(zelta, commands);
+  cli::AddSubmit(zelta, commands);
   for (const cli::Command& command : commands) command.app->allow_extras();
 
   std::vector<const char*> args(argv, argv + argc);

@@ -49,7 +49,10 @@ RunCounts AddLog(StatsPlugin& plugin, const QsoHandover& qsos, const std::string
     if (progress && i % 1024 == 0) progress(i, qsos.Size());
     if (i > 0 && !qsos.SameTime(i - 1, i)) acceptedAtThisTime.clear();
     const logs::LogQso qso = qsos.At(i);
-    if (plugin.AddData(ownCall, qso) != 1) continue;
+    if (plugin.AddData(ownCall, qso) != 1) {
+      counts.refusedQsos.push_back(i);
+      continue;
+    }
     ++counts.accepted;
     bool repeat = false;
     for (const std::size_t earlier : acceptedAtThisTime) {

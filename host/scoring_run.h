@@ -45,6 +45,7 @@ struct RunCounts {
   std::size_t accepted = 0;    // of them taken by the plug-in, exact repeats included
   std::size_t repeats = 0;     // taken, but kept by the plug-in as the same record as another
   std::size_t firstRepeatLine = 0, firstRepeatOfLine = 0;
+  std::vector<std::size_t> refusedQsos;  // hand-over indices of the QSOs the plug-in refused
   std::size_t Counted() const { return accepted - repeats; }
   std::size_t Refused() const { return handed - accepted; }
 };

@@ -10,14 +10,22 @@ set -euo pipefail
 #   clang libclang-rt-dev            the sanitize and fuzz presets (the sanitizer and libFuzzer runtimes)
 #   g++-mingw-w64-i686               the win32 cross build
 #   wine wine32 xvfb xauth           the win32 tests under Wine, on a virtual display (xvfb-run)
-#   chromium                         the results page, checked in a real headless browser
+#   chromium                         the results page and the robot's pages, in a real headless browser
+#   libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config
+#                                    the log robot: its database, its HTTP server, random bytes and SHA-256
+#   nodejs npm                       puppeteer-core (robot/tests/browser), which drives Chromium; only
+#                                    where no Node.js with npm is installed already
 packages=(
   cmake ninja-build g++
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang libclang-rt-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   chromium
+  libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config
 )
+if ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: must be run as root (it adds the i386 architecture and installs" \

@@ -126,6 +126,9 @@ mkdir -p "$pkg/DEBIAN" "$pkg/usr/bin" "$pkg/usr/lib/zelta" "$pkg/usr/share/man/m
   "$pkg/usr/share/doc/zelta/examples"
 cp "$build/native/bin/zelta" "$pkg/usr/bin/"
 cp "$build/native/bin/libStats.so" "$pkg/usr/lib/zelta/"
+# The log robot's service: installed, not enabled.
+mkdir -p "$pkg/lib/systemd/system"
+cp "$src/packaging/debian/zelta-robot.service" "$pkg/lib/systemd/system/"
 fill "$build/native/zelta.1" | gzip -9n >"$pkg/usr/share/man/man1/zelta.1.gz"
 fill "$src/packaging/debian/changelog" | gzip -9n >"$pkg/usr/share/doc/zelta/changelog.gz"
 cp "$src/packaging/debian/copyright" "$pkg/usr/share/doc/zelta/"
@@ -142,7 +145,7 @@ depends=$(cd "$shlibs" && dpkg-shlibdeps -O "$pkg/usr/bin/zelta" "$pkg/usr/lib/z
 size=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
 fill "$src/packaging/debian/control" |
   sed -e "s/@DEPENDS@/$depends/" -e "s/@SIZE@/$size/" >"$pkg/DEBIAN/control"
-(cd "$pkg" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
+(cd "$pkg" && find lib usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
 settle "$pkg" "$pkg/usr/bin/zelta"
 dpkg-deb --root-owner-group -Zxz --build "$pkg" "$out/$deb" >/dev/null
 

@@ -31,6 +31,22 @@ has "$work/version" "zelta $version"
 same "$work/zelta-demo/Q1ABC.cbr" "$source_dir/cli/testdata/sample.cbr" "demo Cabrillo log"
 same "$work/zelta-demo/Q1ABC-ubn.txt" "$source_dir/cli/testdata/sample-ubn.txt" "demo check file"
 
+# The robot's service is there and not enabled; the robot from the package's files
+# starts on a contest folder and stops cleanly on SIGTERM.
+unit=$work/unpacked/lib/systemd/system/zelta-robot.service
+present "$unit"
+has "$unit" "DynamicUser=yes"
+has "$unit" "StateDirectory=zelta-robot"
+[ ! -e "$work/unpacked/etc/systemd" ] || fail "the package enables the robot's service"
+mkdir -p "$work/contest"
+"$work/unpacked/$prefix/bin/zelta" robot "$work/contest" --listen 127.0.0.1:0 2>"$work/robot.err" &
+robot=$!
+for _ in $(seq 100); do grep -q "listening on" "$work/robot.err" && break; sleep 0.1; done
+has "$work/robot.err" "listening on http://127.0.0.1:"
+kill -TERM $robot
+wait $robot || fail "the robot did not stop cleanly on SIGTERM"
+present "$work/contest/robot/robot.sqlite3" "$work/contest/robot/organiser.token"
+
 # A real install and removal, into a scratch root (the libraries zelta needs are
 # the machine's, hence --force-depends).
 if [ "$(id -u)" -eq 0 ]; then

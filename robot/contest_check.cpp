@@ -1,0 +1,201 @@
+#include "robot/contest_check.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "adjudication/adjudicator.h"
+#include "adjudication/outputs.h"
+#include "adjudication/rules_file.h"
+#include "host/plugin_driver.h"
+#include "host/scoring_run.h"
+#include "platform/files.h"
+#include "reports/reports.h"
+#include "robot/json_text.h"
+#include "robot/log_intake.h"
+#include "robot/secrets.h"
+
+namespace fs = std::filesystem;
+
+namespace robot {
+namespace {
+
+// Thrown from the progress of a check that is asked to stop.
+struct CheckStopped {};
+
+std::string IsoNow() {
+  const platform::CalendarTime t = zelta::NowUtc();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw adjudication::AdjudicationError("cannot read " + path.string());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return std::move(bytes).str();
+}
+
+void WriteWhole(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw adjudication::AdjudicationError("cannot write " + path.string());
+}
+
+std::string SummaryTableJson(const adjudication::Contest& contest) {
+  std::string out = "[";
+  for (const adjudication::CheckedLog& log : contest.logs) {
+    int counts[adjudication::kVerdictCount] = {};
+    for (const adjudication::CheckedQso& qso : log.qsos) ++counts[static_cast<int>(qso.verdict)];
+    JsonObject verdicts;
+    for (int v = 0; v < adjudication::kVerdictCount; ++v) {
+      verdicts.Number(adjudication::VerdictName(static_cast<adjudication::Verdict>(v)), counts[v]);
+    }
+    out += (out.size() > 1 ? ",\n" : "\n") + JsonObject()
+                                                 .Text("call", log.call)
+                                                 .Number("qsos", static_cast<long long>(log.qsos.size()))
+                                                 .Number("claimed_score", log.claimed.score)
+                                                 .Number("checked_score", log.checked.score)
+                                                 .Number("clock_offset_minutes", log.clockOffsetMinutes)
+                                                 .Raw("verdicts", verdicts.Done())
+                                                 .Done();
+  }
+  return out + "\n]";
+}
+
+}  // namespace
+
+ContestCheck::ContestCheck(Store& store, CheckPaths paths) : store_(store), paths_(std::move(paths)) {}
+
+ContestCheck::~ContestCheck() { Stop(); }
+
+bool ContestCheck::Start(std::uint64_t* number) {
+  std::unique_lock lock(mutex_);
+  if (status_.running || stopping_) return false;
+  if (thread_.joinable()) thread_.join();  // the last check has ended: its thread is done
+  status_.running = true;
+  status_.stage = "reading";
+  status_.done = status_.total = 0;
+  const std::uint64_t mine = ++started_;
+  if (number) *number = mine;
+  thread_ = std::thread([this, mine] { Run(mine); });
+  return true;
+}
+
+CheckStatus ContestCheck::Wait(std::uint64_t number) {
+  std::unique_lock lock(mutex_);
+  ended_.wait(lock, [&] { return finished_ >= number; });
+  return status_;
+}
+
+CheckStatus ContestCheck::Status() {
+  const std::lock_guard lock(mutex_);
+  return status_;
+}
+
+bool ContestCheck::HasResults() {
+  const std::lock_guard lock(mutex_);
+  return succeeded_ && !status_.running;
+}
+
+void ContestCheck::Stop() {
+  stopping_ = true;
+  std::thread running;
+  {
+    const std::lock_guard lock(mutex_);
+    running = std::move(thread_);
+  }
+  if (running.joinable()) running.join();
+}
+
+void ContestCheck::Progress(std::string_view stage, std::size_t done, std::size_t total) {
+  if (stopping_) throw CheckStopped();
+  const std::lock_guard lock(mutex_);
+  status_.stage = std::string(stage);
+  status_.done = done;
+  status_.total = total;
+}
+
+void ContestCheck::Run(std::uint64_t number) {
+  const fs::path work = fs::path(paths_.robotDir) / "check";
+  const fs::path logDir = work / ("logs-" + std::to_string(number));
+  const fs::path pluginCopy = work / ("plugin-" + std::to_string(number) + "-" + fs::path(paths_.pluginPath).filename().string());
+  std::string error;
+  std::string summary = "[]";
+  int logs = 0;
+  try {
+    // The check changes folders as it goes: on this thread only.
+    EnterFolderOnThisThread(paths_.robotDir);
+    std::error_code ec;
+    fs::remove_all(work, ec);
+    fs::create_directories(logDir);
+    // The newest log of each call under a name that tells nothing secret.
+    store_.EachNewestContent([&](const Upload& upload, const std::string& bytes) {
+      WriteWhole(logDir / (ReceiptStem(upload.receipt) +
+                           (upload.summary.format == "adif" ? ".adi" : ".cbr")), bytes);
+      ++logs;
+    });
+    if (logs == 0) throw adjudication::AdjudicationError("no log has been received yet");
+
+    adjudication::AdjudicationInput input;
+    input.logDir = logDir.string();
+    input.hostDir = paths_.contestDir;
+    const fs::path rulesPath = fs::path(paths_.contestDir) / "rules.ini";
+    if (fs::exists(rulesPath, ec)) {
+      input.rules = adjudication::ParseRules(ReadWhole(rulesPath), rulesPath.string());
+    }
+    // A private copy of the plug-in has its own process-wide state.
+    fs::copy_file(paths_.pluginPath, pluginCopy, fs::copy_options::overwrite_existing);
+    zelta::StatsPlugin plugin;
+    if (!plugin.Load(pluginCopy.string(), error)) {
+      throw adjudication::AdjudicationError("cannot load the plug-in: " + error);
+    }
+    std::vector<std::string> notes;
+    const adjudication::Contest contest = adjudication::Adjudicate(
+        input, plugin, notes,
+        [this](std::string_view stage, std::size_t done, std::size_t total) {
+          Progress(stage, done, total);
+        });
+    plugin.Unload();
+    Progress("writing the results", 0, contest.logs.size());
+    const fs::path out = fs::path(paths_.contestDir) / "results";
+    fs::create_directories(out);
+    WriteWhole(out / "verdicts.json", adjudication::VerdictsJson(contest));
+    if (!reports::WriteReports(contest, out.string(), reports::Language::kRussian, error)) {
+      throw adjudication::AdjudicationError(error);
+    }
+    summary = SummaryTableJson(contest);
+    error.clear();
+  } catch (const CheckStopped&) {
+    error = "the robot stopped before the check ended";
+  } catch (const std::exception& e) {
+    error = e.what();
+    if (error.empty()) error = "the check failed";
+  }
+  std::error_code ec;
+  fs::remove_all(work, ec);
+  const std::lock_guard lock(mutex_);
+  status_.running = false;
+  status_.finished = IsoNow();
+  status_.error = error;
+  status_.logs = logs;
+  status_.summaryJson = error.empty() ? summary : "[]";
+  succeeded_ = error.empty();
+  finished_ = number;
+  ended_.notify_all();
+}
+
+std::string CheckSummaryJson(const CheckStatus& status) {
+  return JsonObject()
+             .Number("logs", status.logs)
+             .Text("finished", status.finished)
+             .Raw("table", status.summaryJson)
+             .Done() + "\n";
+}
+
+}  // namespace robot

@@ -1,0 +1,70 @@
+// The organiser's check, run by the robot: the newest log of every call checked
+// exactly as `zelta adjudicate` checks a folder of logs (the same rules file and
+// region list), the results written into CONTESTDIR/results. The check runs on a
+// thread of its own with a private copy of the plug-in, so that uploads, scored by
+// the robot's own copy, go on while it runs.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "robot/pages.h"
+#include "robot/store.h"
+
+namespace robot {
+
+struct CheckPaths {
+  std::string contestDir;   // rules.ini, Plugins/zelta.dom; results/ is written there
+  std::string robotDir;     // the robot's folder: the check's scratch files go under it
+  std::string pluginPath;   // the plug-in file; the check loads a copy of it
+};
+
+class ContestCheck {
+ public:
+  ContestCheck(Store& store, CheckPaths paths);
+  ~ContestCheck();
+  ContestCheck(const ContestCheck&) = delete;
+  ContestCheck& operator=(const ContestCheck&) = delete;
+
+  // Start()
+  // Starts a check; false when one is running. `number` gets the check's number.
+  bool Start(std::uint64_t* number = nullptr);
+
+  // Wait()
+  // Waits until check `number` has ended and returns where things stand then.
+  CheckStatus Wait(std::uint64_t number);
+
+  CheckStatus Status();
+
+  // Whether a check has ended without an error, so its results can be published.
+  bool HasResults();
+
+  // Stop()
+  // Ends a running check at its next step (it fails as stopped) and waits for it.
+  void Stop();
+
+ private:
+  void Run(std::uint64_t number);
+  void Progress(std::string_view stage, std::size_t done, std::size_t total);
+
+  Store& store_;
+  CheckPaths paths_;
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  CheckStatus status_;
+  std::uint64_t started_ = 0;   // checks started
+  std::uint64_t finished_ = 0;  // checks ended
+  bool succeeded_ = false;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+// CheckSummaryJson()
+// The JSON answer of a finished check: {"logs": N, "finished": "...", "table": [...]}.
+std::string CheckSummaryJson(const CheckStatus& status);
+
+}  // namespace robot

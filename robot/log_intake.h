@@ -1,0 +1,60 @@
+// What the robot reads of an upload: the log scored through the plug-in exactly as
+// `zelta score` scores it, and every problem on the way, line by line.
+#pragma once
+
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "adjudication/verdicts.h"
+#include "host/plugin_driver.h"
+#include "robot/store.h"
+
+namespace robot {
+
+// An upload that is no log the robot can take; nothing of it is stored.
+class UploadRefused : public std::runtime_error {
+ public:
+  enum class Reason { kEmpty, kNotALog, kNoCall, kBadCall, kNoQso };
+  UploadRefused(Reason reason, const std::string& detail)
+      : std::runtime_error(detail), reason_(reason) {}
+  Reason reason() const { return reason_; }
+
+ private:
+  Reason reason_;
+};
+
+// IsCallSign()
+// Whether `call` can be the own call of a log: 3 to 20 ASCII letters, digits and
+// '/', with at least one letter and one digit.
+bool IsCallSign(const std::string& call);
+
+class LogIntake {
+ public:
+  // Loads the plug-in at `pluginPath`; it runs in `hostFolder` (the robot's own,
+  // with Plugins/zelta.dom). `rules` tell which QSOs lie outside the period. Throws
+  // std::runtime_error when the plug-in cannot be loaded.
+  LogIntake(const std::string& pluginPath, const std::string& hostFolder,
+            const adjudication::Rules& rules);
+
+  // Read()
+  // The receipt's findings for `bytes` (everything but the e-mail address). The
+  // plug-in scores one log at a time; calls from other threads wait their turn.
+  // Throws UploadRefused for an empty upload, a text that is no log, a log without
+  // its own call or with one that is no call sign, and a log without any QSO.
+  UploadSummary Read(const std::string& bytes);
+
+ private:
+  std::mutex mutex_;
+  zelta::StatsPlugin plugin_;
+  std::string hostFolder_;
+  adjudication::Rules rules_;
+};
+
+// EnterFolderOnThisThread()
+// Makes `folder` the current directory of the calling thread alone (the thread stops
+// sharing its current directory with the rest of the process the first time), since
+// the plug-in finds its files through it. Throws std::runtime_error.
+void EnterFolderOnThisThread(const std::string& folder);
+
+}  // namespace robot

@@ -1,0 +1,115 @@
+// The robot's store: one SQLite database in WAL mode holding every upload, its
+// original bytes and what its receipt says, the refused attempts to replace a log,
+// and the robot's own settings. Uploads are only ever added: the database itself
+// refuses to change or delete one. The newest upload of a call is the one that counts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace robot {
+
+// The database cannot be opened, read or written; what() says which and why.
+class StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What the receipt of an upload says, besides its number and time.
+struct UploadSummary {
+  std::string call;                  // the log's own call as it gives it
+  std::string format;                // "cabrillo" or "adif"
+  std::string category;              // the CATEGORY-* values, blank-separated; may be empty
+  std::string email;                 // as the entrant typed it; may be empty
+  std::string sha256;                // of the original bytes
+  std::int64_t bytes = 0;
+  int qsos = 0;                      // handed to the plug-in
+  int counted = 0;
+  int repeats = 0;
+  int refused = 0;
+  int skippedLines = 0;
+  int claimedScore = 0;              // the plug-in's score of the whole log
+  std::optional<long long> logClaimedScore;  // the log's own CLAIMED-SCORE
+  std::string problemsJson = "[]";   // [{"line": N, "text": "..."}], already JSON
+};
+
+struct Upload {
+  std::int64_t id = 0;
+  std::string receipt;
+  std::string received;              // UTC, "2026-12-06T14:03:12Z"
+  std::optional<std::string> replaces;      // the receipt this upload supersedes
+  std::optional<std::string> supersededBy;  // the receipt of the next upload of its call
+  UploadSummary summary;
+};
+
+// An attempt to upload a log for a call that had one, without that log's receipt.
+struct ReplacementAttempt {
+  std::int64_t id = 0;
+  std::string at;                    // UTC, as Upload::received
+  std::string call;
+  bool receiptGiven = false;         // a receipt was given, but not the right one
+  std::string sha256;
+  std::int64_t bytes = 0;
+  std::string email;
+};
+
+class Store {
+ public:
+  // Opens (creating when missing) the database at `path`. Throws StoreError.
+  explicit Store(const std::string& path);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  struct AddResult {
+    std::optional<Upload> stored;          // the new upload, committed durably
+    std::optional<Upload> newestOfCall;    // when refused: the upload that needs replacing
+  };
+
+  // Add()
+  // In one transaction: when the call (letter case ignored) has an upload and
+  // `replaces` is not the receipt of its newest, records a ReplacementAttempt and
+  // returns the newest in `newestOfCall`; otherwise stores the upload with a new
+  // receipt. Returns only after the commit is on disk. `receivedUtc` is
+  // "YYYY-MM-DDTHH:MM:SSZ". Throws StoreError.
+  AddResult Add(const UploadSummary& summary, const std::string& content,
+                const std::string& replaces, const std::string& receivedUtc);
+
+  // Find()
+  // The upload with that receipt, compared in constant time; nullopt for any other text.
+  std::optional<Upload> Find(const std::string& receipt);
+
+  // Newest(), All()
+  // The newest upload of each call, by call; every upload, oldest first.
+  std::vector<Upload> Newest();
+  std::vector<Upload> All();
+
+  // Content()
+  // The original bytes of upload `id`.
+  std::string Content(std::int64_t id);
+
+  // EachNewestContent()
+  // Calls `take` with each call's newest upload and its bytes, by call.
+  void EachNewestContent(const std::function<void(const Upload&, const std::string&)>& take);
+
+  std::vector<ReplacementAttempt> Attempts();
+
+  // Setting(), SetSetting()
+  // The robot's own values (such as whether the results are published).
+  std::optional<std::string> Setting(const std::string& key);
+  void SetSetting(const std::string& key, const std::string& value);
+
+ private:
+  std::vector<Upload> Query(const char* sql, std::int64_t id = 0);
+  std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace robot

@@ -1,0 +1,128 @@
+// The store: who may replace a log, what is kept, and that nothing receipted changes.
+#include "robot/store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "robot/secrets.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using robot::Store;
+using robot::UploadSummary;
+using testing_support::ScopedWorkDir;
+
+UploadSummary Log(const std::string& call, const std::string& email = "") {
+  UploadSummary s;
+  s.call = call;
+  s.format = "cabrillo";
+  s.email = email;
+  s.sha256 = robot::Sha256Hex(call);
+  s.bytes = 10;
+  return s;
+}
+
+constexpr const char* kNow = "2026-12-06T14:03:12Z";
+
+TEST(Store, ReplacingALogNeedsTheReceiptOfTheCallsNewestUpload) {
+  const ScopedWorkDir dir;
+  Store store((dir.Path() / "robot.sqlite3").string());
+  const auto first = store.Add(Log("Q1ABC"), "first", "", kNow);
+  ASSERT_TRUE(first.stored);
+  const std::string receipt1 = first.stored->receipt;
+  EXPECT_EQ(robot::ReceiptNumber(receipt1), 1);
+  EXPECT_EQ(receipt1.substr(0, 16), "R-20261206-0001-");
+
+  std::string almost = receipt1;
+  almost.back() = almost.back() == '0' ? '1' : '0';
+  struct Case {
+    const char* what;
+    std::string call;
+    std::string replaces;
+    bool stored;
+  };
+  const Case cases[] = {
+      {"no receipt", "Q1ABC", "", false},
+      {"another case of the call, no receipt", "q1abc", "", false},
+      {"a receipt one digit off", "Q1ABC", almost, false},
+      {"the receipt", "q1abc", receipt1, true},
+      {"the superseded receipt", "Q1ABC", receipt1, false},
+      {"a receipt for a call that has no log", "Q2XYZ", receipt1, true},
+  };
+  std::string newest = receipt1;
+  for (const Case& c : cases) {
+    const auto result = store.Add(Log(c.call), c.what, c.replaces, kNow);
+    ASSERT_EQ(result.stored.has_value(), c.stored) << c.what;
+    if (!c.stored) {
+      ASSERT_TRUE(result.newestOfCall) << c.what;
+      EXPECT_EQ(result.newestOfCall->receipt, newest) << c.what;
+    } else if (c.call != "Q2XYZ") {
+      EXPECT_EQ(result.stored->replaces, newest) << c.what;
+      newest = result.stored->receipt;
+    } else {
+      EXPECT_FALSE(result.stored->replaces) << c.what;
+    }
+  }
+
+  // Every upload is kept, the earlier one marked as superseded; the newest counts.
+  const auto all = store.All();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[0].supersededBy, newest);
+  EXPECT_EQ(store.Content(all[0].id), "first");
+  const auto counted = store.Newest();
+  ASSERT_EQ(counted.size(), 2u);
+  EXPECT_EQ(counted[0].receipt, newest);
+  EXPECT_EQ(store.Content(counted[0].id), "the receipt");
+  EXPECT_EQ(counted[1].summary.call, "Q2XYZ");
+
+  // The refused attempts are there for the organiser, and whether a receipt was tried.
+  const auto attempts = store.Attempts();
+  ASSERT_EQ(attempts.size(), 4u);
+  EXPECT_FALSE(attempts[0].receiptGiven);
+  EXPECT_TRUE(attempts[2].receiptGiven);
+  EXPECT_TRUE(attempts[3].receiptGiven);
+}
+
+TEST(Store, FindsAReceiptOnlyWhenEveryCharacterIsRight) {
+  const ScopedWorkDir dir;
+  Store store((dir.Path() / "robot.sqlite3").string());
+  const std::string receipt = store.Add(Log("Q1ABC"), "x", "", kNow).stored->receipt;
+  ASSERT_TRUE(store.Find(receipt));
+  std::string wrongRandom = receipt;
+  wrongRandom[wrongRandom.size() - 5] = wrongRandom[wrongRandom.size() - 5] == 'a' ? 'b' : 'a';
+  for (const std::string& text :
+       {wrongRandom, robot::ReceiptStem(receipt), std::string(), receipt + "0",
+        std::string("R-20261206-0001-../../etc/passwd"), std::string("R-20261206-0000-0123456789abcdef")}) {
+    EXPECT_FALSE(store.Find(text)) << text;
+  }
+}
+
+TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
+  const ScopedWorkDir dir;
+  const std::string path = (dir.Path() / "robot.sqlite3").string();
+  std::string receipt;
+  {
+    Store store(path);
+    receipt = store.Add(Log("Q1ABC", "op@example.org"), std::string("\0\xFF\r\n", 4), "", kNow)
+                  .stored->receipt;
+    store.SetSetting("published", "1");
+  }
+  Store store(path);
+  const auto found = store.Find(receipt);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->summary.email, "op@example.org");
+  EXPECT_EQ(store.Content(found->id), std::string("\0\xFF\r\n", 4));
+  EXPECT_EQ(store.Setting("published"), "1");
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  for (const char* sql : {"DELETE FROM uploads", "UPDATE uploads SET call = 'Q9ZZZ'",
+                          "UPDATE uploads SET content = x'00'"}) {
+    EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  }
+  sqlite3_close(db);
+  EXPECT_EQ(store.All().size(), 1u);
+}
+
+}  // namespace

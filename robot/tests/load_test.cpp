@@ -1,0 +1,167 @@
+// The robot as its own process under load, killed in the middle of it, and stopped
+// while a request is in flight. Loopback only; every loop is bounded.
+#include <httplib.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "robot/json_text.h"
+#include "robot/tests/robot_test_support.h"
+
+namespace {
+
+using namespace robot_testing;
+
+constexpr int kClients = 40;
+constexpr int kUploads = 500;
+
+std::string Call(int i) { return "Q" + std::to_string(i % 10) + "L" + std::string(1, 'A' + i / 260 % 26) + std::string(1, 'A' + i / 10 % 26); }
+
+// What the clients sent and got: receipt by call, for each upload answered with one.
+struct Sent {
+  std::mutex mutex;
+  std::map<std::string, std::string> receipts;
+  std::map<std::string, std::string> logs;     // every log sent, by call
+  std::vector<std::string> failures;          // "call: what went wrong"
+};
+
+// kClients clients upload kUploads logs of different calls; each stops at its first
+// failure. `each` runs after every receipt.
+void Load(int port, Sent& sent, const std::function<void(int receipts)>& each = nullptr) {
+  std::atomic<int> next{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < kClients; ++c) {
+    clients.emplace_back([&] {
+      httplib::Client client("127.0.0.1", port);
+      client.set_read_timeout(std::chrono::seconds(60));
+      for (int i = next++; i < kUploads; i = next++) {
+        const std::string call = Call(i);
+        const std::string log = CabrilloLog(call, 30 + i % 50);
+        {
+          const std::lock_guard lock(sent.mutex);
+          sent.logs[call] = log;
+        }
+        const auto answer = client.Post("/api/logs", log, "text/plain");
+        const std::lock_guard lock(sent.mutex);
+        if (!answer || answer->status != 200) {
+          sent.failures.push_back(call + ": " + (answer ? std::to_string(answer->status) + " " + answer->body
+                                                        : httplib::to_string(answer.error())));
+          return;
+        }
+        sent.receipts[call] = robot::JsonField(answer->body, "receipt").value_or("");
+        if (each) each(static_cast<int>(sent.receipts.size()));
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+}
+
+// Every upload in the robot's database: call, receipt, bytes.
+struct Stored {
+  std::string receipt;
+  std::string bytes;
+};
+std::map<std::string, Stored> Database(const fs::path& contest, std::string& integrity) {
+  sqlite3* db = nullptr;
+  std::map<std::string, Stored> rows;
+  if (sqlite3_open_v2((contest / "robot" / "robot.sqlite3").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    return rows;
+  }
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr);
+  if (sqlite3_step(statement) == SQLITE_ROW) integrity = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  sqlite3_finalize(statement);
+  sqlite3_prepare_v2(db, "SELECT call, receipt, content FROM uploads", -1, &statement, nullptr);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const auto* content = static_cast<const char*>(sqlite3_column_blob(statement, 2));
+    rows[reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))] = {
+        reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)),
+        std::string(content, static_cast<std::size_t>(sqlite3_column_bytes(statement, 2)))};
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+TEST(RobotUnderLoad, FortyClientsFiveHundredUploadsEveryOneReceiptedAndStored) {
+  const ContestFolder contest(4, 10);
+  RobotProcess robot(contest.Path());
+  Sent sent;
+  Load(robot.Port(), sent);
+  EXPECT_TRUE(sent.failures.empty()) << sent.failures.size() << " failed, the first " << sent.failures.front();
+  ASSERT_EQ(sent.receipts.size(), static_cast<std::size_t>(kUploads));
+  EXPECT_EQ(robot.End(SIGTERM), 0);
+  std::string integrity;
+  const auto rows = Database(contest.Path(), integrity);
+  EXPECT_EQ(integrity, "ok");
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kUploads));
+  for (const auto& [call, receipt] : sent.receipts) {
+    const auto row = rows.find(call);
+    ASSERT_NE(row, rows.end()) << call;
+    EXPECT_EQ(row->second.receipt, receipt) << call;
+    EXPECT_EQ(row->second.bytes, sent.logs[call]) << call;
+  }
+}
+
+TEST(RobotUnderLoad, KilledInTheMiddleLosesNoReceiptedUploadAndHalfStoresNone) {
+  const ContestFolder contest(4, 10);
+  Sent sent;
+  {
+    RobotProcess robot(contest.Path());
+    std::atomic<bool> killed{false};
+    Load(robot.Port(), sent, [&](int receipts) {
+      if (receipts >= kUploads / 3 && !killed.exchange(true)) kill(robot.Pid(), SIGKILL);
+    });
+    EXPECT_EQ(robot.End(SIGKILL), 128 + SIGKILL);
+  }
+  ASSERT_GE(sent.receipts.size(), static_cast<std::size_t>(kUploads / 3));
+  ASSERT_LT(sent.receipts.size(), static_cast<std::size_t>(kUploads)) << "the robot was not killed in time";
+
+  // Started again, it serves every receipted upload byte for byte, holds only what was
+  // sent (an upload committed as the robot died may have no receipt), and goes on.
+  RobotProcess again(contest.Path());
+  httplib::Client client("127.0.0.1", again.Port());
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
+  for (const auto& [call, receipt] : sent.receipts) {
+    const auto original = client.Get("/organiser/logs/" + receipt, bearer);
+    ASSERT_TRUE(original) << call;
+    EXPECT_EQ(original->status, 200) << call;
+    EXPECT_EQ(original->body, sent.logs[call]) << call;
+  }
+  EXPECT_EQ(client.Post("/api/logs", CabrilloLog("Q9NEW", 5), "text/plain")->status, 200);
+  EXPECT_EQ(again.End(SIGTERM), 0);
+  std::string integrity;
+  const auto rows = Database(contest.Path(), integrity);
+  EXPECT_EQ(integrity, "ok");
+  EXPECT_LE(rows.size(), sent.receipts.size() + kClients + 1);
+  for (const auto& [call, row] : rows) {
+    if (call == "Q9NEW") continue;
+    ASSERT_TRUE(sent.logs.count(call)) << call << " was never sent";
+    EXPECT_EQ(row.bytes, sent.logs[call]) << call;
+  }
+}
+
+TEST(RobotUnderLoad, StopsOnSigtermAfterFinishingTheRequestInFlight) {
+  const ContestFolder contest(4, 10);
+  RobotProcess robot(contest.Path());
+  const std::string log = CabrilloLog("Q1SLOW", 40);
+  const std::string head = "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(log.size()) + "\r\n\r\n";
+  std::string answer;
+  std::thread upload([&] {
+    SendRaw(robot.Port(), {head + log.substr(0, 100), log.substr(100)}, std::chrono::milliseconds(600), &answer);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  kill(robot.Pid(), SIGTERM);
+  upload.join();
+  EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 200") << answer;
+  EXPECT_EQ(robot.End(SIGTERM), 0);
+  std::string integrity;
+  EXPECT_EQ(Database(contest.Path(), integrity).count("Q1SLOW"), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,310 @@
+// The robot end to end over loopback: what an entrant sends and gets back, what is
+// refused and why, the organiser's check and publishing, and input that tries to
+// become markup, a path or a second request.
+#include <httplib.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <sstream>
+
+#include "robot/json_text.h"
+#include "robot/tests/robot_test_support.h"
+
+namespace {
+
+using namespace robot_testing;
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Field(const httplib::Result& result, const char* name) {
+  return result ? robot::JsonField(result->body, name).value_or("") : "";
+}
+
+// Runs `zelta ARGS`; its exit status and standard output.
+int Zelta(const std::string& args, std::string& output) {
+  std::FILE* pipe = popen((ZeltaPath() + " " + args + " 2>&1").c_str(), "r");
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
+  const ContestFolder contest(6, 40, "Deadline=2099-12-31 2359\n");
+  const ServedRobot robot(contest.Path());
+  httplib::Client client("127.0.0.1", robot.Port());
+  const std::vector<fs::path> logs = contest.Logs();
+
+  auto page = client.Get("/");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_NE(page->body.find("2099-12-31 23:59 UTC"), std::string::npos) << "the deadline is shown";
+  EXPECT_NE(page->body.find("lang=\"ru\""), std::string::npos);
+  EXPECT_NE(client.Get("/?lang=en")->body.find("Send the log"), std::string::npos);
+
+  const std::string first = Read(logs[0]);
+  auto receipt = client.Post("/api/logs", first, "application/octet-stream");
+  ASSERT_TRUE(receipt);
+  ASSERT_EQ(receipt->status, 200) << receipt->body;
+  const std::string number = Field(receipt, "receipt");
+  const std::string call = Field(receipt, "call");
+  EXPECT_EQ(call, logs[0].stem().string());
+  EXPECT_EQ(std::stoi(Field(receipt, "counted")) + std::stoi(Field(receipt, "repeats")) +
+                std::stoi(Field(receipt, "refused")),
+            std::stoi(Field(receipt, "qsos")));
+  EXPECT_EQ(Field(receipt, "bytes"), std::to_string(first.size()));
+  EXPECT_EQ(Field(receipt, "replaces"), "null");
+
+  // The receipt again, by its number; not by a number one digit off.
+  EXPECT_NE(client.Get("/receipt/" + number)->body.find(call), std::string::npos);
+  std::string almost = number;
+  almost.back() = almost.back() == 'a' ? 'b' : 'a';
+  EXPECT_EQ(client.Get("/receipt/" + almost)->status, 404);
+
+  // The same call again: refused without the receipt, with an older one, taken with it.
+  auto again = client.Post("/api/logs", first, "text/plain");
+  EXPECT_EQ(again->status, 409);
+  EXPECT_NE(Field(again, "error").find(Field(receipt, "received").substr(11, 8)), std::string::npos)
+      << "the refusal says when the call's log came";
+  auto replaced = client.Post("/api/logs?replaces=" + number, first, "text/plain");
+  ASSERT_EQ(replaced->status, 200);
+  EXPECT_EQ(Field(replaced, "replaces"), number);
+  EXPECT_EQ(client.Post("/api/logs?replaces=" + number, first, "text/plain")->status, 409);
+  EXPECT_NE(client.Get("/receipt/" + number)->body.find("class=\"error\""), std::string::npos)
+      << "the old receipt says it was replaced";
+
+  // The form, with an e-mail address that only the organiser sees.
+  httplib::MultipartFormDataItems form = {
+      {"log", Read(logs[1]), "../../etc/passwd", "application/octet-stream"},
+      {"email", "op@example.org", "", ""}};
+  auto formReceipt = client.Post("/submit", form);
+  ASSERT_EQ(formReceipt->status, 200);
+  EXPECT_NE(formReceipt->body.find("id=\"receipt\">R-"), std::string::npos);
+  for (const char* path : {"/received", "/api/received"}) {
+    const std::string list = client.Get(path)->body;
+    EXPECT_NE(list.find(call), std::string::npos) << path;
+    EXPECT_NE(list.find(logs[1].stem().string()), std::string::npos) << path;
+    EXPECT_EQ(list.find("example.org"), std::string::npos) << path;
+  }
+  EXPECT_FALSE(fs::exists("/etc/passwd.cbr"));
+
+  // zelta submit hands a log in from the terminal and says what the robot said.
+  std::string said;
+  const std::string url = "--robot http://127.0.0.1:" + std::to_string(robot.Port());
+  EXPECT_EQ(Zelta("submit " + logs[2].string() + " " + url, said), 0) << said;
+  EXPECT_NE(said.find("Receipt:  R-"), std::string::npos) << said;
+  said.clear();
+  EXPECT_EQ(Zelta("submit " + logs[2].string() + " " + url, said), 1);
+  EXPECT_NE(said.find("(409)"), std::string::npos) << said;
+}
+
+TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
+  const ContestFolder contest(4, 20);
+  const ServedRobot robot(contest.Path(), 64);
+  httplib::Client client("127.0.0.1", robot.Port());
+  struct Case {
+    const char* what;
+    std::string body;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"empty", "", 400, "empty"},
+      {"blanks", " \r\n\t", 400, "empty"},
+      {"not a log", "Dear committee, my log follows next week.", 400, "neither"},
+      {"no own call", "START-OF-LOG: 3.0\r\nQSO: 14000 CW 2026-12-06 0900 Q1ABC 599 001 Q2XYZ 599 017\r\n", 400, "call"},
+      {"a call that is a path", CabrilloLog("../../x", 3), 400, "no call sign"},
+      {"no QSO", "START-OF-LOG: 3.0\r\nCALLSIGN: Q1ABC\r\nEND-OF-LOG:\r\n", 400, "no QSO"},
+      {"over the limit", CabrilloLog("Q1BIG", 1100), 413, "64 KB"},
+  };
+  for (const Case& c : cases) {
+    const auto answer = client.Post("/api/logs", c.body, "text/plain");
+    ASSERT_TRUE(answer) << c.what;
+    EXPECT_EQ(answer->status, c.status) << c.what;
+    EXPECT_NE(Field(answer, "error").find(c.says), std::string::npos) << c.what << ": " << answer->body;
+  }
+  // The form's refusals are pages that say the same.
+  auto page = client.Post("/submit", httplib::MultipartFormDataItems{{"log", "", "x.cbr", ""}});
+  EXPECT_EQ(page->status, 400);
+  EXPECT_NE(page->body.find("id=\"message\""), std::string::npos);
+  EXPECT_EQ(client.Get("/api/received")->body, "{\"logs\": [\n]}\n");
+
+  // After the deadline nothing is taken, and the answer says until when logs came.
+  const ContestFolder late(4, 20, "Deadline=2020-01-01 0000\n");
+  const ServedRobot closed(late.Path());
+  httplib::Client lateClient("127.0.0.1", closed.Port());
+  const auto refused = lateClient.Post("/api/logs", CabrilloLog("Q1ABC", 5), "text/plain");
+  EXPECT_EQ(refused->status, 403);
+  EXPECT_NE(Field(refused, "error").find("2020-01-01 00:00 UTC"), std::string::npos);
+}
+
+TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
+  const ContestFolder contest(40, 150);
+  const ServedRobot robot(contest.Path());
+  httplib::Client client("127.0.0.1", robot.Port());
+  for (const fs::path& log : contest.Logs()) {
+    ASSERT_EQ(client.Post("/api/logs", Read(log), "text/plain")->status, 200) << log;
+  }
+  const std::string token = Token(contest.Path());
+  ASSERT_EQ(token.size(), 64u);
+  EXPECT_EQ(fs::status(contest.Path() / "robot" / "organiser.token").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // No token, an empty one, a wrong one, one a character short: 401 and nothing told.
+  std::string almost = token;
+  almost.pop_back();
+  for (const std::string& given : {std::string(), std::string("Bearer "), "Bearer " + almost,
+                                   "Bearer " + token + "0", std::string("Basic ") + token}) {
+    httplib::Headers headers;
+    if (!given.empty()) headers.emplace("Authorization", given);
+    for (const char* path : {"/api/check", "/api/publish"}) {
+      const auto answer = client.Post(path, headers, "", "text/plain");
+      EXPECT_EQ(answer->status, 401) << path << " " << given;
+    }
+    EXPECT_EQ(client.Get("/organiser", headers)->body.find("R-20"), std::string::npos);
+  }
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + token}};
+  EXPECT_EQ(client.Post("/api/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
+  EXPECT_EQ(client.Get("/results/")->status, 404);
+
+  // The check runs apart: a second one is refused and an upload is served meanwhile.
+  httplib::Client checker("127.0.0.1", robot.Port());
+  checker.set_read_timeout(std::chrono::seconds(120));
+  auto running = std::async(std::launch::async, [&] { return checker.Post("/api/check", bearer, "", "text/plain"); });
+  while (Field(client.Get("/api/check", bearer), "running") != "true" &&
+         running.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+  }
+  ASSERT_NE(running.wait_for(std::chrono::seconds(0)), std::future_status::ready)
+      << "the check ended before it could be seen running";
+  EXPECT_EQ(client.Post("/api/check", bearer, "", "text/plain")->status, 409);
+  EXPECT_EQ(client.Post("/api/logs", CabrilloLog("Q9LATE", 30), "text/plain")->status, 200);
+  EXPECT_NE(running.wait_for(std::chrono::seconds(0)), std::future_status::ready)
+      << "the upload was answered only after the whole check";
+  const auto checked = running.get();
+  ASSERT_EQ(checked->status, 200) << checked->body;
+
+  // The same table as zelta adjudicate's on the same logs, rules and region list.
+  std::string table;
+  ASSERT_EQ(Zelta("adjudicate " + (contest.Path() / "logs").string() + " --dir " + contest.Path().string() +
+                      " --rules " + (contest.Path() / "rules.ini").string(), table), 0);
+  for (const fs::path& log : contest.Logs()) {
+    const std::string call = log.stem().string();
+    const std::size_t at = checked->body.find("{\"call\": \"" + call + "\"");
+    ASSERT_NE(at, std::string::npos) << call;
+    std::istringstream row(table.substr(table.find("\n" + call + " ") + 1));
+    std::string rowCall, qsos, claimed, checkedScore;
+    row >> rowCall >> qsos >> claimed >> checkedScore;
+    const std::string entry = checked->body.substr(at, checked->body.find('}', at) - at);
+    EXPECT_EQ(robot::JsonField(entry, "claimed_score"), claimed) << call;
+    EXPECT_EQ(robot::JsonField(entry, "checked_score"), checkedScore) << call;
+  }
+
+  // Publishing through the organiser's page: a session, its CSRF token, then public results.
+  const auto login = client.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
+  ASSERT_EQ(login->status, 303);
+  const std::string cookie = login->get_header_value("Set-Cookie");
+  EXPECT_NE(cookie.find("HttpOnly"), std::string::npos);
+  EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
+  const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+  const std::string organiserPage = client.Get("/organiser", session)->body;
+  const std::size_t csrfAt = organiserPage.find("name=\"csrf\" value=\"");
+  ASSERT_NE(csrfAt, std::string::npos);
+  const std::string csrf = organiserPage.substr(csrfAt + 19, 64);
+  EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + almost, "application/x-www-form-urlencoded")->status, 401);
+  EXPECT_EQ(client.Get("/results/")->status, 404);
+  EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + csrf, "application/x-www-form-urlencoded")->status, 303);
+  const auto results = client.Get("/results/");
+  ASSERT_EQ(results->status, 200);
+  EXPECT_NE(results->body.find("<table class=\"results\">"), std::string::npos);
+  const std::string someCall = contest.Logs()[0].stem().string();
+  EXPECT_NE(client.Get("/results/reports/" + someCall + ".txt")->body.find(someCall), std::string::npos);
+  for (const char* hidden : {"/results/verdicts.json", "/results/reports/..%2F..%2Frules.ini",
+                             "/results/../rules.ini", "/results/reports/../../rules.ini"}) {
+    EXPECT_EQ(client.Get(hidden)->status, 404) << hidden;
+  }
+}
+
+TEST(RobotService, TextFromLogsStaysTextAndNothingLeavesTheRobotsFolder) {
+  const ContestFolder contest(4, 20);
+  const std::vector<std::string> before = FilesOutsideRobot(contest.Path());
+  const ServedRobot robot(contest.Path(), 64);
+  httplib::Client client("127.0.0.1", robot.Port());
+  const std::string log = CabrilloLog("Q1ABC", 4,
+                                      "NAME: <script>alert(1)</script>\r\nCATEGORY-POWER: <img src=x>\x1B[2J\r\n"
+                                      "SOAPBOX: \"><b>bold</b>\r\nQSO: 14000 CW 2026-12-06 0901 Q1ABC 599 001 "
+                                      "<i>Q2</i> 599 017\r\n");
+  const auto answer = client.Post("/submit", httplib::MultipartFormDataItems{
+                                                 {"log", log, "../../etc/passwd", "text/html"},
+                                                 {"email", "a@b.c", "", ""}});
+  ASSERT_EQ(answer->status, 200) << answer->body;
+  for (const std::string& page : {answer->body, client.Get("/received")->body}) {
+    EXPECT_EQ(page.find("<img"), std::string::npos);
+    EXPECT_EQ(page.find("<i>"), std::string::npos);
+    EXPECT_EQ(page.find('\x1B'), std::string::npos);
+    EXPECT_NE(page.find("&lt;img src=x&gt;"), std::string::npos);
+  }
+  EXPECT_EQ(client.Get("/api/received")->body.find('<'), std::string::npos) << "JSON carries no markup";
+  EXPECT_EQ(client.Post("/api/logs", log + "\r\nEMAIL", "text/plain")->status, 409);
+  EXPECT_EQ(client.Post("/submit", httplib::MultipartFormDataItems{{"log", CabrilloLog("Q5MAIL", 2), "", ""},
+                                                                  {"email", "a@b.c\r\nBcc: x@y.z", "", ""}})->status,
+            400) << "an e-mail address is one line";
+  EXPECT_EQ(client.Get("/receipt/%3Cscript%3E")->body.find("<script>"), std::string::npos);
+
+  // A multipart body cut short, and an upload over the limit sent slowly: answered,
+  // and nothing stored.
+  const std::string head = "POST /submit HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n";
+  const std::string part = "--b\r\nContent-Disposition: form-data; name=\"log\"; filename=\"a\"\r\n\r\n" +
+                           CabrilloLog("Q7CUT", 5);
+  EXPECT_EQ(SendRaw(robot.Port(), {head + "Content-Length: " + std::to_string(part.size()) + "\r\n\r\n" + part}), 400);
+  const std::string big(2000, 'x');
+  std::vector<std::string> slow = {"POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"};
+  for (int i = 0; i < 40; ++i) slow.push_back("7d0\r\n" + big + "\r\n");
+  EXPECT_EQ(SendRaw(robot.Port(), slow, std::chrono::milliseconds(20)), 413);
+  EXPECT_EQ(SendRaw(robot.Port(), {"POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999\r\n\r\n", big},
+                    std::chrono::milliseconds(50)),
+            413);
+  EXPECT_EQ(client.Get("/api/received")->body.find("Q7CUT"), std::string::npos);
+  EXPECT_EQ(FilesOutsideRobot(contest.Path()), before);
+}
+
+TEST(RobotService, RefusesToStartNamingTheProblem) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> spoil;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"a bad deadline", [](const fs::path& dir) { std::ofstream(dir / "rules.ini", std::ios::app) << "Deadline=soon\n"; },
+       "rules.ini:"},
+      {"robot/ is a file", [](const fs::path& dir) { std::ofstream(dir / "robot") << "x"; }, "cannot write the robot's folder"},
+      {"a token others may read",
+       [](const fs::path& dir) {
+         fs::create_directories(dir / "robot");
+         std::ofstream(dir / "robot" / "organiser.token") << std::string(64, 'a');
+         fs::permissions(dir / "robot" / "organiser.token", fs::perms::owner_read | fs::perms::others_read);
+       },
+       "chmod 600"},
+      {"no such folder", [](const fs::path& dir) { fs::remove_all(dir); }, "does not exist"},
+  };
+  for (const Case& c : cases) {
+    const ContestFolder contest(4, 10);
+    c.spoil(contest.Path());
+    try {
+      const ServedRobot robot(contest.Path());
+      ADD_FAILURE() << c.what << ": the robot started";
+    } catch (const robot::RobotError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
+}
+
+}  // namespace
