@@ -19,14 +19,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(OneCharApart, SubstitutionInsertionDeletionAndNeighbourSwapOnly) {
-  for (const auto& [a, b] : {std::pair{"Q1ABC", "Q1ABD"}, {"Q1ABC", "Q1AB"}, {"Q1AB", "Q1ABC"}, {"Q1ABC", "Q1BAC"},
-                             {"Q1ABC", "1QABC"}, {"Q1ABC", "Q1AXBC"}, {"", "Q"}}) {
-    EXPECT_TRUE(OneCharApart(a, b)) << a << " " << b;
-  }
-  for (const auto& [a, b] : {std::pair{"Q1ABC", "Q1ABC"}, {"Q1ABC", "Q1CBA"}, {"Q1ABC", "Q1AXYC"}, {"Q1ABC", "Q1A"},
-                             {"Q1ABC", "Q1ABCDE"}}) {
-    EXPECT_FALSE(OneCharApart(a, b)) << a << " " << b;
+TEST(EditsApart, SubstitutionsInsertionsDeletionsAndNeighbourSwapsInAnyMix) {
+  const struct {
+    const char* a;
+    const char* b;
+    int edits;
+  } cases[] = {
+      {"Q1ABC", "Q1ABC", 0}, {"Q1ABC", "Q1ABD", 1}, {"Q1ABC", "Q1AB", 1}, {"Q1AB", "Q1ABC", 1},
+      {"Q1ABC", "Q1BAC", 1}, {"Q1ABC", "1QABC", 1}, {"Q1ABC", "Q1AXBC", 1}, {"", "Q", 1},
+      {"Q1ABC", "Q1CBA", 2}, {"Q1ABC", "Q1AXYC", 2}, {"Q1ABC", "Q1A", 2}, {"Q1ABC", "Q1ABCDE", 2},
+      {"Q1ABC", "Q1BAD", 2}, {"Q1ABC", "X1ABY", 2}, {"Q1ABC", "1QACB", 2},
+      {"Q1ABC", "Q7ADE", kFarApart}, {"Q1ABC", "Q1", kFarApart}, {"Q1ABC", "Q1ABCDEF", kFarApart},
+      {"Q1ABC", "CBA1Q", kFarApart}, {"Q1ABCDEFGH", "X1ABCDEFGY", 2}, {"", "Q1A", kFarApart},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EditsApart(c.a, c.b), c.edits) << c.a << " " << c.b;
+    EXPECT_EQ(EditsApart(c.b, c.a), c.edits) << c.b << " " << c.a;
+    EXPECT_EQ(OneCharApart(c.a, c.b), c.edits == 1) << c.a << " " << c.b;
   }
 }
 
@@ -66,7 +75,7 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
 
 // One QSO of a contest written out by hand.
 CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20") {
-  return {.time = {2026, 12, 6, 10 + minute / 60, minute % 60, 0}, .band = band, .mode = "CW", .call = call,
+  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, 0}, .band = band, .mode = "CW", .call = call,
           .sent = sent, .rcvd = rcvd};
 }
 
@@ -109,6 +118,91 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
   }
   // Q2BB's side: its QSO at 10:30 was with Q1AA, whose call it has right.
   EXPECT_EQ(contest.logs[1].qsos[4].verdict, Verdict::kOk);
+}
+
+// Crowded calls: other stations miscopy Q1ABC onto entrants' calls (Q1ABD one edit
+// off, Q1ACD two) and onto calls without a log, QSOs logged twice, the period's edges
+// (10:00 to 12:00). Every QSO of every log with its verdict, right call and other side.
+TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+  Contest contest;
+  contest.rules.start = platform::CalendarTime{2026, 12, 6, 10, 0, 0};
+  contest.rules.end = platform::CalendarTime{2026, 12, 6, 12, 0, 0};
+  struct Row {
+    const char* log;
+    CheckedQso qso;
+    Verdict verdict;
+    const char* correct = "-";
+    const char* otherLog = "-";  // the other side: its log, its minute on the same band
+    int otherMinute = 0;
+  };
+  const Row rows[] = {
+      // Q2XYZ logged Q1ABD, an entrant without that QSO: their miscopy of us.
+      {"Q1ABC", Qso("Q2XYZ", 10, "001", "101"), Verdict::kOk, "-", "Q2XYZ", 10},
+      {"Q2XYZ", Qso("Q1ABD", 10, "101", "001"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 10},
+      // Q2XYZ's QSO with Q1ABD is real (Q1ABD has it), and so is its copy a minute later.
+      {"Q1ABC", Qso("Q2XYZ", 20, "002", "102", "40"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 20, "301", "102", "40"), Verdict::kOk, "-", "Q2XYZ", 20},
+      {"Q2XYZ", Qso("Q1ABD", 20, "102", "301", "40"), Verdict::kOk, "-", "Q1ABD", 20},
+      {"Q2XYZ", Qso("Q1ABD", 21, "103", "301", "40"), Verdict::kDupe, "-", "Q2XYZ", 20},
+      // A copy of a matched QSO is a QSO logged twice, unless the numbers say it is ours.
+      {"Q1ABD", Qso("Q2XYZ", 90, "302", "108", "17"), Verdict::kOk, "-", "Q2XYZ", 90},
+      {"Q2XYZ", Qso("Q1ABD", 90, "108", "302", "17"), Verdict::kOk, "-", "Q1ABD", 90},
+      {"Q2XYZ", Qso("Q1ABD", 89, "109", "009", "17"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 89},
+      {"Q1ABC", Qso("Q2XYZ", 89, "009", "109", "17"), Verdict::kOk, "-", "Q2XYZ", 89},
+      // Two edits off, onto the entrant Q1ACD.
+      {"Q1ABC", Qso("Q2XYZ", 30, "003", "104", "15"), Verdict::kOk, "-", "Q2XYZ", 31},
+      {"Q2XYZ", Qso("Q1ACD", 31, "104", "003", "15"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 30},
+      // Two edits off onto a call without a log, the number miscopied too.
+      {"Q1ABC", Qso("Q3KK", 40, "004", "201"), Verdict::kOk, "-", "Q3KK", 40},
+      {"Q3KK", Qso("Q1AXY", 40, "201", "044"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 40},
+      // One edit off with other numbers, two edits off with ours: the numbers decide.
+      {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
+      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      // Three edits off is no miscopy.
+      {"Q1ABC", Qso("Q3KK", 60, "006", "204", "80"), Verdict::kNil},
+      {"Q3KK", Qso("Q7ADE", 60, "204", "006", "80"), Verdict::kUnique},
+      // Logged twice by Q1ABC, once by Q3KK.
+      {"Q1ABC", Qso("Q3KK", 70, "007", "205", "15"), Verdict::kDupe, "-", "Q1ABC", 71},
+      {"Q1ABC", Qso("Q3KK", 71, "008", "205", "15"), Verdict::kOk, "-", "Q3KK", 71},
+      {"Q3KK", Qso("Q1ABC", 71, "205", "008", "15"), Verdict::kOk, "-", "Q1ABC", 71},
+      // The edges: Start inside, End outside; a matched QSO is outside only when both
+      // logs put it outside, an unmatched one by its own time.
+      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOk, "-", "Q2XYZ", 0},
+      {"Q2XYZ", Qso("Q1ACD", 0, "105", "401", "80"), Verdict::kOk, "-", "Q1ACD", -1},
+      {"Q1ACD", Qso("Q2XYZ", 120, "402", "106", "10"), Verdict::kOutOfPeriod},
+      {"Q2XYZ", Qso("Q1ACD", 120, "106", "402", "10"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOk, "-", "Q2XYZ", 119},
+      {"Q2XYZ", Qso("Q1ACD", 119, "107", "403", "160"), Verdict::kOk, "-", "Q1ACD", 120},
+      {"Q1ACD", Qso("Q4NN", 0, "404", "501", "6"), Verdict::kUnique},
+      {"Q1ACD", Qso("Q4NN", 120, "405", "502", "2"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q3KK", 80, "406", "210"), Verdict::kOk, "-", "Q3KK", 80},
+      {"Q3KK", Qso("Q1ACD", 80, "210", "406"), Verdict::kOk, "-", "Q1ACD", 80},
+  };
+  for (const char* call : {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK"}) contest.logs.emplace_back().call = call;
+  auto logOf = [&](std::string_view call) {
+    for (std::size_t l = 0; l < contest.logs.size(); ++l) {
+      if (contest.logs[l].call == call) return l;
+    }
+    return contest.logs.size();
+  };
+  for (const Row& row : rows) contest.logs[logOf(row.log)].qsos.push_back(row.qso);
+  CrossCheck(contest, {});
+
+  std::map<std::size_t, std::size_t> next;
+  for (const Row& row : rows) {
+    const std::size_t l = logOf(row.log);
+    const CheckedQso& qso = contest.logs[l].qsos[next[l]++];
+    SCOPED_TRACE(std::string(row.log) + " " + qso.call + " " + TimeText(qso.time));
+    EXPECT_EQ(VerdictName(qso.verdict), VerdictName(row.verdict));
+    EXPECT_EQ(qso.correct.value_or("-"), row.correct);
+    ASSERT_EQ(qso.other ? contest.logs[qso.other->log].call : "-", row.otherLog);
+    if (!qso.other) continue;
+    const CheckedQso& other = contest.logs[qso.other->log].qsos[qso.other->qso];
+    EXPECT_EQ(std::tuple(TimeText(other.time), other.band),
+              std::tuple(TimeText(Qso("", row.otherMinute, "", "").time), qso.band));
+  }
+  for (const CheckedLog& log : contest.logs) EXPECT_EQ(log.clockOffsetMinutes, 0) << log.call;
 }
 
 TEST(Json, EscapesTextsFromTheLogs) {

@@ -215,12 +215,19 @@ std::vector<Standing> Standings(const adjudication::Contest& contest, const Word
                            -y.claimed.score, std::cref(y.call));
   });
   std::vector<Standing> standings;
+  std::size_t firstOfCategory = 0;
   for (std::size_t i : order) {
     Standing row;
     row.log = i;
     row.category = categories[i].empty() ? words.unknownCategory : categories[i];
-    const bool sameCategory = !standings.empty() && standings.back().category == row.category;
-    row.place = sameCategory ? standings.back().place + 1 : 1;
+    if (standings.empty() || standings.back().category != row.category) {
+      firstOfCategory = standings.size();
+      row.place = 1;
+    } else if (contest.logs[standings.back().log].checked.score == contest.logs[i].checked.score) {
+      row.place = standings.back().place;
+    } else {
+      row.place = static_cast<int>(standings.size() - firstOfCategory) + 1;
+    }
     standings.push_back(row);
   }
   return standings;
