@@ -159,6 +159,10 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
       {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
       {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      // Q1ABX is one edit from both Q1ABC and Q1ABD: the number that Q1ABD copied decides.
+      {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 100, "303", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
+      {"Q2XYZ", Qso("Q1ABX", 100, "110", "330", "12"), Verdict::kBustedCall, "Q1ABD", "Q1ABD", 100},
       // Three edits off is no miscopy.
       {"Q1ABC", Qso("Q3KK", 60, "006", "204", "80"), Verdict::kNil},
       {"Q3KK", Qso("Q7ADE", 60, "204", "006", "80"), Verdict::kUnique},

@@ -241,14 +241,15 @@ class Checker {
   // that time, band and mode whose call is ours with one or two edits, whether or not
   // that call is another entrant's: they miscopied us. A QSO that repeats a matched one
   // of its log (logged twice) takes part only when the numbers agree both ways.
-  // Preferred: the numbers agree, then fewer edits, then nearer in time.
+  // Preferred: the numbers agree both ways, then one way (the miscopier's own copy is
+  // the one most often wrong), then fewer edits, then nearer in time.
   void MatchMiscopiedCalls() {
     struct Candidate {
-      bool numbersDisagree;
+      int numbersWrong;  // 0, 1 or 2 ways
       int edits;
       std::int64_t distance;
       std::uint32_t a, q, b, p;
-      auto Order() const { return std::tie(numbersDisagree, edits, distance, a, q, b, p); }
+      auto Order() const { return std::tie(numbersWrong, edits, distance, a, q, b, p); }
     };
     std::vector<Candidate> candidates;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
@@ -267,9 +268,9 @@ class Checker {
                       const CheckedQso& theirs = logs_[b].qsos[p];
                       const int edits = EditsApart(theirs.call, logs_[a].call);
                       if (edits == 0 || edits >= kFarApart) return;
-                      const bool agree = SameNumber(ours.rcvd, theirs.sent) && SameNumber(theirs.rcvd, ours.sent);
-                      if (!agree && (ourTwin || TwinOf(b, p) >= 0)) return;
-                      candidates.push_back({!agree, edits, std::llabs(t - Corrected(b, e.seconds)),
+                      const int wrong = !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
+                      if (wrong > 0 && (ourTwin || TwinOf(b, p) >= 0)) return;
+                      candidates.push_back({wrong, edits, std::llabs(t - Corrected(b, e.seconds)),
                                             static_cast<std::uint32_t>(a), q, static_cast<std::uint32_t>(b), p});
                     });
       }
