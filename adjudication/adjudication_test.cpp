@@ -163,6 +163,12 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
       {"Q1ABD", Qso("Q2XYZ", 100, "303", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
       {"Q2XYZ", Qso("Q1ABX", 100, "110", "330", "12"), Verdict::kBustedCall, "Q1ABD", "Q1ABD", 100},
+      // Q1ABE sent no log, but three logs have it: a station of its own, taken for a
+      // miscopy of Q1ABC only when a number agrees.
+      {"Q1ABD", Qso("Q1ABE", 5, "304", "901"), Verdict::kUnverified},
+      {"Q2XYZ", Qso("Q1ABE", 6, "111", "902"), Verdict::kUnverified},
+      {"Q1ABC", Qso("Q3KK", 110, "011", "206", "30"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABE", 110, "207", "777", "30"), Verdict::kUnverified},
       // Three edits off is no miscopy.
       {"Q1ABC", Qso("Q3KK", 60, "006", "204", "80"), Verdict::kNil},
       {"Q3KK", Qso("Q7ADE", 60, "204", "006", "80"), Verdict::kUnique},

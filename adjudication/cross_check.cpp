@@ -240,7 +240,8 @@ class Checker {
   // A QSO still without a match is matched with the worked station's unmatched QSO at
   // that time, band and mode whose call is ours with one or two edits, whether or not
   // that call is another entrant's: they miscopied us. A QSO that repeats a matched one
-  // of its log (logged twice) takes part only when the numbers agree both ways.
+  // of its log (logged twice) takes part only when the numbers agree both ways, a QSO
+  // with a confirmed call without a log only when one number agrees.
   // Preferred: the numbers agree both ways, then one way (the miscopier's own copy is
   // the one most often wrong), then fewer edits, then nearer in time.
   void MatchMiscopiedCalls() {
@@ -258,18 +259,17 @@ class Checker {
         if (match_[a][q].log >= 0) continue;
         const std::int64_t b = LogOf(index.callOf[q]);
         if (b < 0 || static_cast<std::size_t>(b) == a) continue;
-        const CheckedQso& ours = logs_[a].qsos[q];
         const std::int64_t t = CorrectedQso(a, q);
         const bool ourTwin = TwinOf(a, q) >= 0;
         ForEachNear(b, Find(index_[b].byBandMode, index.bandModeOf[q]), t, Tolerance(),
                     [&](const Entry& e) {
                       const std::uint32_t p = e.qso;
                       if (match_[b][p].log >= 0) return;
-                      const CheckedQso& theirs = logs_[b].qsos[p];
-                      const int edits = EditsApart(theirs.call, logs_[a].call);
+                      const int edits = EditsApart(logs_[b].qsos[p].call, logs_[a].call);
                       if (edits == 0 || edits >= kFarApart) return;
-                      const int wrong = !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
+                      const int wrong = NumbersWrong(a, q, b, p);
                       if (wrong > 0 && (ourTwin || TwinOf(b, p) >= 0)) return;
+                      if (wrong == 2 && Confirmed(index_[b].callOf[p])) return;
                       candidates.push_back({wrong, edits, std::llabs(t - Corrected(b, e.seconds)),
                                             static_cast<std::uint32_t>(a), q, static_cast<std::uint32_t>(b), p});
                     });
@@ -284,12 +284,29 @@ class Checker {
     }
   }
 
+  // How many of the numbers of QSO q of log a and QSO p of log b are not what the
+  // other sent: 0, 1 or 2 (the number received, the number sent).
+  int NumbersWrong(std::size_t a, std::uint32_t q, std::size_t b, std::uint32_t p) const {
+    const CheckedQso& ours = logs_[a].qsos[q];
+    const CheckedQso& theirs = logs_[b].qsos[p];
+    return !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
+  }
+
+  // Whether a call without a log is in so many other logs (as for `unverified`, and at
+  // least one) besides `log` that it is a station of its own rather than a miscopy.
+  bool Confirmed(std::uint32_t call) const {
+    return LogOf(call) < 0 &&
+           logsWithCall_[call] - 1 >= std::max(1, contest_.rules.nonEntrantMinLogs);
+  }
+
   // For an unmatched call without a log: the QSO with us, at this time, band and mode,
-  // in the log of an entrant whose call is one character off it.
+  // in the log of an entrant whose call is one character off it. For a confirmed call
+  // a number must agree.
   Link FindBustedCall(std::size_t a, std::uint32_t q) const {
     const std::string& call = logs_[a].qsos[q].call;
     const std::int64_t tolerance = Tolerance();
     const std::int64_t t = CorrectedQso(a, q);
+    const bool confirmed = Confirmed(index_[a].callOf[q]);
     Link found;
     std::int64_t bestDistance = 0;
     std::vector<std::size_t> seen;
@@ -305,6 +322,7 @@ class Checker {
         const Range range = Find(index_[c].byCall, CallKey(ownCall_[a], index_[a].bandModeOf[q]));
         ForEachNear(c, range, t, tolerance, [&](const Entry& e) {
           const std::int64_t distance = std::llabs(t - Corrected(c, e.seconds));
+          if (confirmed && NumbersWrong(a, q, c, e.qso) == 2) return;
           if (found.log < 0 || distance < bestDistance) {
             found = Link{static_cast<std::int64_t>(c), e.qso};
             bestDistance = distance;
