@@ -223,10 +223,12 @@ TEST(Json, EscapesTextsFromTheLogs) {
   EXPECT_NE(json.find("\"file\": \"a\\u0001\\ufffd\xd0\x96.cbr\""), std::string::npos) << json;
 }
 
-// Simulated contests through the built plug-in: with faults at least 99% of the
-// verdicts agree with the truth and the faults cost points; without faults every
-// verdict agrees and no QSO loses credit. Every injected clock offset is found.
+// Simulated contests through the built plug-in: with faults at least 99.5% of the
+// verdicts agree with the truth, every miscopy onto an entrant's call among them (and
+// its innocent side), and the faults cost points; without faults every verdict agrees
+// and no QSO loses credit. Every injected clock offset is found.
 TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
+  int ontoEntrants = 0;
   for (const SimulationOptions& options : {SimulationOptions{30, 50, 1, true}, SimulationOptions{30, 50, 2, true},
                                            SimulationOptions{20, 40, 3, false}}) {
     SCOPED_TRACE("seed " + std::to_string(options.seed));
@@ -245,6 +247,7 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
     fs::remove_all(dir);
 
     std::map<std::pair<std::string, std::size_t>, const CheckedQso*> checked;
+    std::map<std::pair<std::string, std::size_t>, const TruthEntry*> truths;
     int lost = 0;
     for (const CheckedLog& log : contest.logs) {
       EXPECT_EQ(log.clockOffsetMinutes, simulated.clockOffsets.at(log.call)) << log.call;
@@ -258,14 +261,28 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
     }
     EXPECT_EQ(lost > 0, options.faults) << "only injected faults cost points";
     EXPECT_EQ(checked.size(), simulated.truth.size());
+    auto agrees = [&](const TruthEntry& truth) {
+      const auto it = checked.find({truth.file, truth.line});
+      return it != checked.end() && it->second->verdict == truth.verdict &&
+             it->second->correct.value_or("") == truth.correct;
+    };
     std::size_t agreeing = 0;
     for (const TruthEntry& truth : simulated.truth) {
-      const auto it = checked.find({truth.file, truth.line});
-      agreeing += it != checked.end() && it->second->verdict == truth.verdict &&
-                  it->second->correct.value_or("") == truth.correct;
+      agreeing += agrees(truth);
+      truths[{truth.file, truth.line}] = &truth;
     }
-    EXPECT_GE(agreeing * 100, simulated.truth.size() * (options.faults ? 99 : 100)) << agreeing << " agree";
+    EXPECT_GE(agreeing * 1000, simulated.truth.size() * (options.faults ? 995 : 1000)) << agreeing << " agree";
+    for (const TruthEntry& truth : simulated.truth) {
+      if (truth.verdict != Verdict::kBustedCall || simulated.clockOffsets.count(truth.call) == 0) continue;
+      ++ontoEntrants;
+      ASSERT_TRUE(agrees(truth)) << truth.file << " line " << truth.line << ": " << truth.call;
+      const CheckedQso& miscopy = *checked.at({truth.file, truth.line});
+      const CheckedLog& innocent = contest.logs[miscopy.other->log];
+      const CheckedQso& theirs = innocent.qsos[miscopy.other->qso];
+      EXPECT_TRUE(agrees(*truths.at({innocent.file, theirs.line}))) << innocent.file << " line " << theirs.line;
+    }
   }
+  EXPECT_GT(ontoEntrants, 0) << "miscopies onto entrants' calls";
 }
 
 }  // namespace
