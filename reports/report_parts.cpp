@@ -188,8 +188,10 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 std::string CategoryOf(const CheckedLog& log) {
   std::string category;
   for (const auto& [key, value] : log.headers) {
-    constexpr std::string_view kPrefix = "CATEGORY-";
-    if (!StartsWithNoCase(key, kPrefix)) continue;
+    // CATEGORY-OPERATOR, CATEGORY-POWER, ... of Cabrillo 3.0; one CATEGORY of 2.0.
+    if (!StartsWithNoCase(key, "CATEGORY-") && !(key.size() == 8 && StartsWithNoCase(key, "CATEGORY"))) {
+      continue;
+    }
     const std::string clean = CleanText(value);
     const std::size_t first = clean.find_first_not_of(' ');
     if (first == std::string::npos) continue;

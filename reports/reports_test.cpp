@@ -78,15 +78,16 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
 }
 
 // Equal checked scores share a place, and the next place skips (1, 2, 2, 4), in each
-// category afresh; the reasons of a miscopy onto an entrant's call and of a QSO logged twice.
+// category afresh (one of Cabrillo 2.0's CATEGORY line); the reasons of a miscopy onto an
+// entrant's call and of a QSO logged twice.
 TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
   using adjudication::Verdict;
   adjudication::Contest contest;
-  auto log = [&](const char* call, const char* power, int score) -> adjudication::CheckedLog& {
+  auto log = [&](const char* call, const char* category, int score) -> adjudication::CheckedLog& {
     adjudication::CheckedLog& added = contest.logs.emplace_back();
     added.call = call;
     added.file = std::string(call) + ".cbr";
-    added.headers = {{"CATEGORY-POWER", power}};
+    added.headers = {{category == std::string("HIGH") ? "CATEGORY-POWER" : "CATEGORY", category}};
     added.claimed.score = 30;
     added.checked.score = score;
     return added;
@@ -108,7 +109,7 @@ TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
   qso(log("Q2XYZ", "HIGH", 20), 1010, "Q1ABD", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
   qso(log("Q3KK", "HIGH", 10), 1021, "Q1ABC", Verdict::kOk, adjudication::OtherSide{0, 2});
   qso(contest.logs[3], 1040, "Q1AXY", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
-  log("Q4NN", "LOW", 20);
+  log("Q4NN", "SINGLE-OP ALL LOW MIXED", 20);
 
   const ScopedWorkDir dir;
   std::string error;
@@ -125,7 +126,7 @@ TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
       {"Q1ABD", "2", "because of what you sent: 0"},
       {"Q2XYZ", "2", "busted call: you logged Q1ABD; Q1ABC logged you at 10:10, and Q1ABD has no QSO with you"},
       {"Q3KK", "4", "busted call: you logged Q1AXY; Q1ABC logged you at 10:10\r\n"},
-      {"Q4NN", "1", "Place in the category: 1\r\n"},
+      {"Q4NN", "1", "Category: SINGLE-OP ALL LOW MIXED\r\n"},
   };
   std::size_t row = 0;
   for (const auto& c : cases) {
