@@ -42,6 +42,8 @@ TEST(EditsApart, SubstitutionsInsertionsDeletionsAndNeighbourSwapsInAnyMix) {
 TEST(ClockOffset, MedianOfTheDifferencesRoundedToMinutes) {
   EXPECT_EQ(MedianOffsetMinutes({480, 480, 470, -3000, 490, 480, 9000}), 8);
   EXPECT_EQ(MedianOffsetMinutes({-300, -290, -310, -300, -300}), -5);
+  EXPECT_EQ(MedianOffsetMinutes({470, 470, 470, -470, -470}), 8) << "rounded, not cut";
+  EXPECT_EQ(MedianOffsetMinutes({-470, -470, -470, 470, 470}), -8);
   EXPECT_EQ(MedianOffsetMinutes({480, 480, 480, 480}), 0) << "too few pairs to tell";
 }
 
@@ -100,6 +102,7 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       {Qso("Q3CC", 59, "010", "202"), Verdict::kNil, "-"},   // never a dupe of the nil above
       {Qso("Q8YY", 70, "011", "402", "40"), Verdict::kUnique, "-"},  // three bands are one log
       {Qso("Q8YY", 80, "012", "403", "80"), Verdict::kUnique, "-"},
+      {Qso("Q8YY", 90, "013", "404"), Verdict::kDupe, "-"},  // of a unique that counts
   };
   for (const auto& row : ours) contest.logs[0].qsos.push_back(row.qso);
   contest.logs[1].qsos = {
@@ -118,6 +121,10 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
   }
   // Q2BB's side: its QSO at 10:30 was with Q1AA, whose call it has right.
   EXPECT_EQ(contest.logs[1].qsos[4].verdict, Verdict::kOk);
+  // Without credit for uniques there is no credit to repeat.
+  contest.rules.uniquesCount = false;
+  CrossCheck(contest, {{false, true}, {}, {}});
+  EXPECT_EQ(contest.logs[0].qsos.back().verdict, Verdict::kUnique);
 }
 
 // Crowded calls: other stations miscopy Q1ABC onto entrants' calls (Q1ABD one edit
@@ -148,7 +155,7 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       {"Q1ABD", Qso("Q2XYZ", 90, "302", "108", "17"), Verdict::kOk, "-", "Q2XYZ", 90},
       {"Q2XYZ", Qso("Q1ABD", 90, "108", "302", "17"), Verdict::kOk, "-", "Q1ABD", 90},
       {"Q2XYZ", Qso("Q1ABD", 89, "109", "009", "17"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 89},
-      {"Q1ABC", Qso("Q2XYZ", 89, "009", "109", "17"), Verdict::kOk, "-", "Q2XYZ", 89},
+      {"Q1ABC", Qso("Q2XYZ", 89, "009", "0109", "17"), Verdict::kOk, "-", "Q2XYZ", 89},  // 0109 is 109
       // Two edits off, onto the entrant Q1ACD.
       {"Q1ABC", Qso("Q2XYZ", 30, "003", "104", "15"), Verdict::kOk, "-", "Q2XYZ", 31},
       {"Q2XYZ", Qso("Q1ACD", 31, "104", "003", "15"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 30},
@@ -172,6 +179,16 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       // Three edits off is no miscopy.
       {"Q1ABC", Qso("Q3KK", 60, "006", "204", "80"), Verdict::kNil},
       {"Q3KK", Qso("Q7ADE", 60, "204", "006", "80"), Verdict::kUnique},
+      // The tolerance's edges: five minutes apart either way match, six do not.
+      {"Q1ABD", Qso("Q3KK", 25, "305", "211", "30"), Verdict::kOk, "-", "Q3KK", 30},
+      {"Q3KK", Qso("Q1ABD", 30, "211", "305", "30"), Verdict::kOk, "-", "Q1ABD", 25},
+      {"Q1ABD", Qso("Q3KK", 35, "306", "212", "60"), Verdict::kOk, "-", "Q3KK", 30},
+      {"Q3KK", Qso("Q1ABD", 30, "212", "306", "60"), Verdict::kOk, "-", "Q1ABD", 35},
+      {"Q1ABD", Qso("Q3KK", 45, "307", "213", "4"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABD", 51, "213", "307", "4"), Verdict::kNil},
+      // Logged twice by Q1ABD, never by Q3KK: neither copy is matched, both are nil.
+      {"Q1ABD", Qso("Q3KK", 65, "308", "214", "2"), Verdict::kNil},
+      {"Q1ABD", Qso("Q3KK", 66, "309", "214", "2"), Verdict::kNil},
       // Logged twice by Q1ABC, once by Q3KK.
       {"Q1ABC", Qso("Q3KK", 70, "007", "205", "15"), Verdict::kDupe, "-", "Q1ABC", 71},
       {"Q1ABC", Qso("Q3KK", 71, "008", "205", "15"), Verdict::kOk, "-", "Q3KK", 71},

@@ -79,7 +79,7 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
 
 // Equal checked scores share a place, and the next place skips (1, 2, 2, 4), in each
 // category afresh (one of Cabrillo 2.0's CATEGORY line); the reasons of a miscopy onto an
-// entrant's call and of a QSO logged twice.
+// entrant's call and of a QSO logged twice; uniques without credit; the page's totals.
 TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
   using adjudication::Verdict;
   adjudication::Contest contest;
@@ -109,7 +109,10 @@ TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
   qso(log("Q2XYZ", "HIGH", 20), 1010, "Q1ABD", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
   qso(log("Q3KK", "HIGH", 10), 1021, "Q1ABC", Verdict::kOk, adjudication::OtherSide{0, 2});
   qso(contest.logs[3], 1040, "Q1AXY", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
-  log("Q4NN", "SINGLE-OP ALL LOW MIXED", 20);
+  qso(log("Q4NN", "SINGLE-OP ALL LOW MIXED", 20), 1050, "Q9ZZ", Verdict::kUnique, std::nullopt);
+  contest.logs[4].headers.emplace_back("SOAPBOX", "73 & <b>thanks</b>");
+  log("Q5PP", "SINGLE-OP ALL LOW MIXED", 10);
+  contest.rules.uniquesCount = false;
 
   const ScopedWorkDir dir;
   std::string error;
@@ -127,7 +130,12 @@ TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
       {"Q2XYZ", "2", "busted call: you logged Q1ABD; Q1ABC logged you at 10:10, and Q1ABD has no QSO with you"},
       {"Q3KK", "4", "busted call: you logged Q1AXY; Q1ABC logged you at 10:10\r\n"},
       {"Q4NN", "1", "Category: SINGLE-OP ALL LOW MIXED\r\n"},
+      {"Q4NN", "1", "unique: Q9ZZ sent no log and is in too few other logs\r\n\r\nUniques: 1\r\n"
+                    "  line    2  2026-12-06 10:50  20  CW     Q9ZZ       001 002  not counted\r\n"},
+      {"Q5PP", "2", "Place in the category: 2\r\n"},
   };
+  EXPECT_NE(page.find("<p>Logs: 6. QSOs claimed: 7, kept: 3.</p>"), std::string::npos) << page;
+  EXPECT_NE(page.find("<b>Q4NN</b>: 73 &amp; &lt;b&gt;thanks&lt;/b&gt;</p>"), std::string::npos) << page;
   std::size_t row = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.call);
@@ -144,6 +152,13 @@ TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
   EXPECT_NE(reports::EntrantReport(contest, 0, Language::kRussian)
                 .find("записана дважды: у Q3KK эта связь одна, она сверена с вашей строкой 4"),
             std::string::npos);
+}
+
+TEST(CsvField, QuotesWhatWouldSplitAndDisarmsFormulas) {
+  for (const auto& [text, field] : {std::pair{"Q1ABC", "Q1ABC"}, {"=1+2", "'=1+2"}, {"+7", "'+7"}, {"-3", "'-3"},
+                                    {"@SUM(A1)", "'@SUM(A1)"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}}) {
+    EXPECT_EQ(reports::detail::CsvField(text), field) << text;
+  }
 }
 
 TEST(CleanText, KeepsUtf8ReadsOtherBytesAsWindows1251AndDropsControls) {
