@@ -292,8 +292,8 @@ class Checker {
     return !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
   }
 
-  // Whether a call without a log is in so many other logs (as for `unverified`, and at
-  // least one) besides `log` that it is a station of its own rather than a miscopy.
+  // Whether a call without a log is in so many logs besides the one at hand (as many as
+  // `unverified` asks, and at least one) that it is a station of its own, not a miscopy.
   bool Confirmed(std::uint32_t call) const {
     return LogOf(call) < 0 &&
            logsWithCall_[call] - 1 >= std::max(1, contest_.rules.nonEntrantMinLogs);
