@@ -19,20 +19,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(OneCharApart, SubstitutionInsertionDeletionAndNeighbourSwapOnly) {
-  for (const auto& [a, b] : {std::pair{"Q1ABC", "Q1ABD"}, {"Q1ABC", "Q1AB"}, {"Q1AB", "Q1ABC"}, {"Q1ABC", "Q1BAC"},
-                             {"Q1ABC", "1QABC"}, {"Q1ABC", "Q1AXBC"}, {"", "Q"}}) {
-    EXPECT_TRUE(OneCharApart(a, b)) << a << " " << b;
-  }
-  for (const auto& [a, b] : {std::pair{"Q1ABC", "Q1ABC"}, {"Q1ABC", "Q1CBA"}, {"Q1ABC", "Q1AXYC"}, {"Q1ABC", "Q1A"},
-                             {"Q1ABC", "Q1ABCDE"}}) {
-    EXPECT_FALSE(OneCharApart(a, b)) << a << " " << b;
+TEST(EditsApart, SubstitutionsInsertionsDeletionsAndNeighbourSwapsInAnyMix) {
+  const struct {
+    const char* a;
+    const char* b;
+    int edits;
+  } cases[] = {
+      {"Q1ABC", "Q1ABC", 0}, {"Q1ABC", "Q1ABD", 1}, {"Q1ABC", "Q1AB", 1}, {"Q1AB", "Q1ABC", 1},
+      {"Q1ABC", "Q1BAC", 1}, {"Q1ABC", "1QABC", 1}, {"Q1ABC", "Q1AXBC", 1}, {"", "Q", 1},
+      {"Q1ABC", "Q1CBA", 2}, {"Q1ABC", "Q1AXYC", 2}, {"Q1ABC", "Q1A", 2}, {"Q1ABC", "Q1ABCDE", 2},
+      {"Q1ABC", "Q1BAD", 2}, {"Q1ABC", "X1ABY", 2}, {"Q1ABC", "1QACB", 2},
+      {"Q1ABC", "Q7ADE", kFarApart}, {"Q1ABC", "Q1", kFarApart}, {"Q1ABC", "Q1ABCDEF", kFarApart},
+      {"Q1ABC", "CBA1Q", kFarApart}, {"Q1ABCDEFGH", "X1ABCDEFGY", 2}, {"", "Q1A", kFarApart},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EditsApart(c.a, c.b), c.edits) << c.a << " " << c.b;
+    EXPECT_EQ(EditsApart(c.b, c.a), c.edits) << c.b << " " << c.a;
+    EXPECT_EQ(OneCharApart(c.a, c.b), c.edits == 1) << c.a << " " << c.b;
   }
 }
 
 TEST(ClockOffset, MedianOfTheDifferencesRoundedToMinutes) {
   EXPECT_EQ(MedianOffsetMinutes({480, 480, 470, -3000, 490, 480, 9000}), 8);
   EXPECT_EQ(MedianOffsetMinutes({-300, -290, -310, -300, -300}), -5);
+  EXPECT_EQ(MedianOffsetMinutes({470, 470, 470, -470, -470}), 8) << "rounded, not cut";
+  EXPECT_EQ(MedianOffsetMinutes({-470, -470, -470, 470, 470}), -8);
   EXPECT_EQ(MedianOffsetMinutes({480, 480, 480, 480}), 0) << "too few pairs to tell";
 }
 
@@ -66,7 +77,7 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
 
 // One QSO of a contest written out by hand.
 CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20") {
-  return {.time = {2026, 12, 6, 10 + minute / 60, minute % 60, 0}, .band = band, .mode = "CW", .call = call,
+  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, 0}, .band = band, .mode = "CW", .call = call,
           .sent = sent, .rcvd = rcvd};
 }
 
@@ -91,6 +102,7 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       {Qso("Q3CC", 59, "010", "202"), Verdict::kNil, "-"},   // never a dupe of the nil above
       {Qso("Q8YY", 70, "011", "402", "40"), Verdict::kUnique, "-"},  // three bands are one log
       {Qso("Q8YY", 80, "012", "403", "80"), Verdict::kUnique, "-"},
+      {Qso("Q8YY", 90, "013", "404"), Verdict::kDupe, "-"},  // of a unique that counts
   };
   for (const auto& row : ours) contest.logs[0].qsos.push_back(row.qso);
   contest.logs[1].qsos = {
@@ -109,6 +121,115 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
   }
   // Q2BB's side: its QSO at 10:30 was with Q1AA, whose call it has right.
   EXPECT_EQ(contest.logs[1].qsos[4].verdict, Verdict::kOk);
+  // Without credit for uniques there is no credit to repeat.
+  contest.rules.uniquesCount = false;
+  CrossCheck(contest, {{false, true}, {}, {}});
+  EXPECT_EQ(contest.logs[0].qsos.back().verdict, Verdict::kUnique);
+}
+
+// Crowded calls: other stations miscopy Q1ABC onto entrants' calls (Q1ABD one edit
+// off, Q1ACD two) and onto calls without a log, QSOs logged twice, the period's edges
+// (10:00 to 12:00). Every QSO of every log with its verdict, right call and other side.
+TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+  Contest contest;
+  contest.rules.start = platform::CalendarTime{2026, 12, 6, 10, 0, 0};
+  contest.rules.end = platform::CalendarTime{2026, 12, 6, 12, 0, 0};
+  struct Row {
+    const char* log;
+    CheckedQso qso;
+    Verdict verdict;
+    const char* correct = "-";
+    const char* otherLog = "-";  // the other side: its log, its minute on the same band
+    int otherMinute = 0;
+  };
+  const Row rows[] = {
+      // Q2XYZ logged Q1ABD, an entrant without that QSO: their miscopy of us.
+      {"Q1ABC", Qso("Q2XYZ", 10, "001", "101"), Verdict::kOk, "-", "Q2XYZ", 10},
+      {"Q2XYZ", Qso("Q1ABD", 10, "101", "001"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 10},
+      // Q2XYZ's QSO with Q1ABD is real (Q1ABD has it), and so is its copy a minute later.
+      {"Q1ABC", Qso("Q2XYZ", 20, "002", "102", "40"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 20, "301", "102", "40"), Verdict::kOk, "-", "Q2XYZ", 20},
+      {"Q2XYZ", Qso("Q1ABD", 20, "102", "301", "40"), Verdict::kOk, "-", "Q1ABD", 20},
+      {"Q2XYZ", Qso("Q1ABD", 21, "103", "301", "40"), Verdict::kDupe, "-", "Q2XYZ", 20},
+      // A copy of a matched QSO is a QSO logged twice, unless the numbers say it is ours.
+      {"Q1ABD", Qso("Q2XYZ", 90, "302", "108", "17"), Verdict::kOk, "-", "Q2XYZ", 90},
+      {"Q2XYZ", Qso("Q1ABD", 90, "108", "302", "17"), Verdict::kOk, "-", "Q1ABD", 90},
+      {"Q2XYZ", Qso("Q1ABD", 89, "109", "009", "17"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 89},
+      {"Q1ABC", Qso("Q2XYZ", 89, "009", "0109", "17"), Verdict::kOk, "-", "Q2XYZ", 89},  // 0109 is 109
+      // Two edits off, onto the entrant Q1ACD.
+      {"Q1ABC", Qso("Q2XYZ", 30, "003", "104", "15"), Verdict::kOk, "-", "Q2XYZ", 31},
+      {"Q2XYZ", Qso("Q1ACD", 31, "104", "003", "15"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 30},
+      // Two edits off onto a call without a log, the number miscopied too.
+      {"Q1ABC", Qso("Q3KK", 40, "004", "201"), Verdict::kOk, "-", "Q3KK", 40},
+      {"Q3KK", Qso("Q1AXY", 40, "201", "044"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 40},
+      // One edit off with other numbers, two edits off with ours: the numbers decide.
+      {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
+      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      // Q1ABX is one edit from both Q1ABC and Q1ABD: the number that Q1ABD copied decides.
+      {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 100, "303", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
+      {"Q2XYZ", Qso("Q1ABX", 100, "110", "330", "12"), Verdict::kBustedCall, "Q1ABD", "Q1ABD", 100},
+      // Q1ABE sent no log, but three logs have it: a station of its own, taken for a
+      // miscopy of Q1ABC only when a number agrees.
+      {"Q1ABD", Qso("Q1ABE", 5, "304", "901"), Verdict::kUnverified},
+      {"Q2XYZ", Qso("Q1ABE", 6, "111", "902"), Verdict::kUnverified},
+      {"Q1ABC", Qso("Q3KK", 110, "011", "206", "30"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABE", 110, "207", "777", "30"), Verdict::kUnverified},
+      // Three edits off is no miscopy.
+      {"Q1ABC", Qso("Q3KK", 60, "006", "204", "80"), Verdict::kNil},
+      {"Q3KK", Qso("Q7ADE", 60, "204", "006", "80"), Verdict::kUnique},
+      // The tolerance's edges: five minutes apart either way match, six do not.
+      {"Q1ABD", Qso("Q3KK", 25, "305", "211", "30"), Verdict::kOk, "-", "Q3KK", 30},
+      {"Q3KK", Qso("Q1ABD", 30, "211", "305", "30"), Verdict::kOk, "-", "Q1ABD", 25},
+      {"Q1ABD", Qso("Q3KK", 35, "306", "212", "60"), Verdict::kOk, "-", "Q3KK", 30},
+      {"Q3KK", Qso("Q1ABD", 30, "212", "306", "60"), Verdict::kOk, "-", "Q1ABD", 35},
+      {"Q1ABD", Qso("Q3KK", 45, "307", "213", "4"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABD", 51, "213", "307", "4"), Verdict::kNil},
+      // Logged twice by Q1ABD, never by Q3KK: neither copy is matched, both are nil.
+      {"Q1ABD", Qso("Q3KK", 65, "308", "214", "2"), Verdict::kNil},
+      {"Q1ABD", Qso("Q3KK", 66, "309", "214", "2"), Verdict::kNil},
+      // Logged twice by Q1ABC, once by Q3KK.
+      {"Q1ABC", Qso("Q3KK", 70, "007", "205", "15"), Verdict::kDupe, "-", "Q1ABC", 71},
+      {"Q1ABC", Qso("Q3KK", 71, "008", "205", "15"), Verdict::kOk, "-", "Q3KK", 71},
+      {"Q3KK", Qso("Q1ABC", 71, "205", "008", "15"), Verdict::kOk, "-", "Q1ABC", 71},
+      // The edges: Start inside, End outside; a matched QSO is outside only when both
+      // logs put it outside, an unmatched one by its own time.
+      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOk, "-", "Q2XYZ", 0},
+      {"Q2XYZ", Qso("Q1ACD", 0, "105", "401", "80"), Verdict::kOk, "-", "Q1ACD", -1},
+      {"Q1ACD", Qso("Q2XYZ", 120, "402", "106", "10"), Verdict::kOutOfPeriod},
+      {"Q2XYZ", Qso("Q1ACD", 120, "106", "402", "10"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOk, "-", "Q2XYZ", 119},
+      {"Q2XYZ", Qso("Q1ACD", 119, "107", "403", "160"), Verdict::kOk, "-", "Q1ACD", 120},
+      {"Q1ACD", Qso("Q4NN", 0, "404", "501", "6"), Verdict::kUnique},
+      {"Q1ACD", Qso("Q4NN", 120, "405", "502", "2"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q3KK", 80, "406", "210"), Verdict::kOk, "-", "Q3KK", 80},
+      {"Q3KK", Qso("Q1ACD", 80, "210", "406"), Verdict::kOk, "-", "Q1ACD", 80},
+  };
+  for (const char* call : {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK"}) contest.logs.emplace_back().call = call;
+  auto logOf = [&](std::string_view call) {
+    for (std::size_t l = 0; l < contest.logs.size(); ++l) {
+      if (contest.logs[l].call == call) return l;
+    }
+    return contest.logs.size();
+  };
+  for (const Row& row : rows) contest.logs[logOf(row.log)].qsos.push_back(row.qso);
+  CrossCheck(contest, {});
+
+  std::map<std::size_t, std::size_t> next;
+  for (const Row& row : rows) {
+    const std::size_t l = logOf(row.log);
+    const CheckedQso& qso = contest.logs[l].qsos[next[l]++];
+    SCOPED_TRACE(std::string(row.log) + " " + qso.call + " " + TimeText(qso.time));
+    EXPECT_EQ(VerdictName(qso.verdict), VerdictName(row.verdict));
+    EXPECT_EQ(qso.correct.value_or("-"), row.correct);
+    ASSERT_EQ(qso.other ? contest.logs[qso.other->log].call : "-", row.otherLog);
+    if (!qso.other) continue;
+    const CheckedQso& other = contest.logs[qso.other->log].qsos[qso.other->qso];
+    EXPECT_EQ(std::tuple(TimeText(other.time), other.band),
+              std::tuple(TimeText(Qso("", row.otherMinute, "", "").time), qso.band));
+  }
+  for (const CheckedLog& log : contest.logs) EXPECT_EQ(log.clockOffsetMinutes, 0) << log.call;
 }
 
 TEST(Json, EscapesTextsFromTheLogs) {
@@ -119,10 +240,12 @@ TEST(Json, EscapesTextsFromTheLogs) {
   EXPECT_NE(json.find("\"file\": \"a\\u0001\\ufffd\xd0\x96.cbr\""), std::string::npos) << json;
 }
 
-// Simulated contests through the built plug-in: with faults at least 99% of the
-// verdicts agree with the truth and the faults cost points; without faults every
-// verdict agrees and no QSO loses credit. Every injected clock offset is found.
+// Simulated contests through the built plug-in: with faults at least 99.5% of the
+// verdicts agree with the truth, every miscopy onto an entrant's call among them (and
+// its innocent side), and the faults cost points; without faults every verdict agrees
+// and no QSO loses credit. Every injected clock offset is found.
 TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
+  int ontoEntrants = 0;
   for (const SimulationOptions& options : {SimulationOptions{30, 50, 1, true}, SimulationOptions{30, 50, 2, true},
                                            SimulationOptions{20, 40, 3, false}}) {
     SCOPED_TRACE("seed " + std::to_string(options.seed));
@@ -141,6 +264,7 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
     fs::remove_all(dir);
 
     std::map<std::pair<std::string, std::size_t>, const CheckedQso*> checked;
+    std::map<std::pair<std::string, std::size_t>, const TruthEntry*> truths;
     int lost = 0;
     for (const CheckedLog& log : contest.logs) {
       EXPECT_EQ(log.clockOffsetMinutes, simulated.clockOffsets.at(log.call)) << log.call;
@@ -154,14 +278,28 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
     }
     EXPECT_EQ(lost > 0, options.faults) << "only injected faults cost points";
     EXPECT_EQ(checked.size(), simulated.truth.size());
+    auto agrees = [&](const TruthEntry& truth) {
+      const auto it = checked.find({truth.file, truth.line});
+      return it != checked.end() && it->second->verdict == truth.verdict &&
+             it->second->correct.value_or("") == truth.correct;
+    };
     std::size_t agreeing = 0;
     for (const TruthEntry& truth : simulated.truth) {
-      const auto it = checked.find({truth.file, truth.line});
-      agreeing += it != checked.end() && it->second->verdict == truth.verdict &&
-                  it->second->correct.value_or("") == truth.correct;
+      agreeing += agrees(truth);
+      truths[{truth.file, truth.line}] = &truth;
     }
-    EXPECT_GE(agreeing * 100, simulated.truth.size() * (options.faults ? 99 : 100)) << agreeing << " agree";
+    EXPECT_GE(agreeing * 1000, simulated.truth.size() * (options.faults ? 995 : 1000)) << agreeing << " agree";
+    for (const TruthEntry& truth : simulated.truth) {
+      if (truth.verdict != Verdict::kBustedCall || simulated.clockOffsets.count(truth.call) == 0) continue;
+      ++ontoEntrants;
+      ASSERT_TRUE(agrees(truth)) << truth.file << " line " << truth.line << ": " << truth.call;
+      const CheckedQso& miscopy = *checked.at({truth.file, truth.line});
+      const CheckedLog& innocent = contest.logs[miscopy.other->log];
+      const CheckedQso& theirs = innocent.qsos[miscopy.other->qso];
+      EXPECT_TRUE(agrees(*truths.at({innocent.file, theirs.line}))) << innocent.file << " line " << theirs.line;
+    }
   }
+  EXPECT_GT(ontoEntrants, 0) << "miscopies onto entrants' calls";
 }
 
 }  // namespace

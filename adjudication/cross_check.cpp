@@ -218,11 +218,41 @@ class Checker {
     }
   }
 
-  // A QSO still without a match is matched with the worked station's QSO at that
-  // time, band and mode whose call is ours with one character wrong (and is no
-  // other entrant's call): they miscopied us.
+  std::int64_t Tolerance() const { return std::int64_t{contest_.rules.toleranceMinutes} * 60; }
+
+  // The QSO that `q` of log `a` repeats, when that one is matched: the same call, band
+  // and mode within the tolerance (a QSO logged twice), the nearest; else -1.
+  std::int64_t TwinOf(std::size_t a, std::uint32_t q) const {
+    const LogIndex& index = index_[a];
+    std::int64_t twin = -1;
+    std::int64_t best = 0;
+    ForEachNear(a, Find(index.byCall, CallKey(index.callOf[q], index.bandModeOf[q])),
+                CorrectedQso(a, q), Tolerance(), [&](const Entry& e) {
+                  const std::int64_t distance = std::llabs(e.seconds - index.seconds[q]);
+                  if (e.qso != q && match_[a][e.qso].log >= 0 && (twin < 0 || distance < best)) {
+                    twin = e.qso;
+                    best = distance;
+                  }
+                });
+    return twin;
+  }
+
+  // A QSO still without a match is matched with the worked station's unmatched QSO at
+  // that time, band and mode whose call is ours with one or two edits, whether or not
+  // that call is another entrant's: they miscopied us. A QSO that repeats a matched one
+  // of its log (logged twice) takes part only when the numbers agree both ways, a QSO
+  // with a confirmed call without a log only when one number agrees.
+  // Preferred: the numbers agree both ways, then one way (the miscopier's own copy is
+  // the one most often wrong), then fewer edits, then nearer in time.
   void MatchMiscopiedCalls() {
-    const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
+    struct Candidate {
+      int numbersWrong;  // 0, 1 or 2 ways
+      int edits;
+      std::int64_t distance;
+      std::uint32_t a, q, b, p;
+      auto Order() const { return std::tie(numbersWrong, edits, distance, a, q, b, p); }
+    };
+    std::vector<Candidate> candidates;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
       const LogIndex& index = index_[a];
       for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
@@ -230,35 +260,53 @@ class Checker {
         const std::int64_t b = LogOf(index.callOf[q]);
         if (b < 0 || static_cast<std::size_t>(b) == a) continue;
         const std::int64_t t = CorrectedQso(a, q);
-        std::int64_t best = -1;
-        std::int64_t bestDistance = 0;
-        ForEachNear(b, Find(index_[b].byBandMode, index.bandModeOf[q]), t, tolerance,
+        const bool ourTwin = TwinOf(a, q) >= 0;
+        ForEachNear(b, Find(index_[b].byBandMode, index.bandModeOf[q]), t, Tolerance(),
                     [&](const Entry& e) {
                       const std::uint32_t p = e.qso;
-                      if (match_[b][p].log >= 0 || LogOf(index_[b].callOf[p]) >= 0 ||
-                          !OneCharApart(logs_[b].qsos[p].call, logs_[a].call)) {
-                        return;
-                      }
-                      const std::int64_t distance = std::llabs(t - Corrected(b, e.seconds));
-                      if (best < 0 || distance < bestDistance) {
-                        best = p;
-                        bestDistance = distance;
-                      }
+                      if (match_[b][p].log >= 0) return;
+                      const int edits = EditsApart(logs_[b].qsos[p].call, logs_[a].call);
+                      if (edits == 0 || edits >= kFarApart) return;
+                      const int wrong = NumbersWrong(a, q, b, p);
+                      if (wrong > 0 && (ourTwin || TwinOf(b, p) >= 0)) return;
+                      if (wrong == 2 && Confirmed(index_[b].callOf[p])) return;
+                      candidates.push_back({wrong, edits, std::llabs(t - Corrected(b, e.seconds)),
+                                            static_cast<std::uint32_t>(a), q, static_cast<std::uint32_t>(b), p});
                     });
-        if (best < 0) continue;
-        match_[a][q] = Link{b, static_cast<std::uint32_t>(best)};
-        match_[b][best] = Link{static_cast<std::int64_t>(a), q};
       }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& x, const Candidate& y) { return x.Order() < y.Order(); });
+    for (const Candidate& c : candidates) {
+      if (match_[c.a][c.q].log >= 0 || match_[c.b][c.p].log >= 0) continue;
+      match_[c.a][c.q] = Link{c.b, c.p};
+      match_[c.b][c.p] = Link{c.a, c.q};
     }
   }
 
-  // For a call without a log: the QSO with us, at this time, band and mode, in the
-  // log of an entrant whose call is one character off it.
+  // How many of the numbers of QSO q of log a and QSO p of log b are not what the
+  // other sent: 0, 1 or 2 (the number received, the number sent).
+  int NumbersWrong(std::size_t a, std::uint32_t q, std::size_t b, std::uint32_t p) const {
+    const CheckedQso& ours = logs_[a].qsos[q];
+    const CheckedQso& theirs = logs_[b].qsos[p];
+    return !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
+  }
+
+  // Whether a call without a log is in so many logs besides the one at hand (as many as
+  // `unverified` asks, and at least one) that it is a station of its own, not a miscopy.
+  bool Confirmed(std::uint32_t call) const {
+    return LogOf(call) < 0 &&
+           logsWithCall_[call] - 1 >= std::max(1, contest_.rules.nonEntrantMinLogs);
+  }
+
+  // For an unmatched call without a log: the QSO with us, at this time, band and mode,
+  // in the log of an entrant whose call is one character off it. For a confirmed call
+  // a number must agree.
   Link FindBustedCall(std::size_t a, std::uint32_t q) const {
-    if (match_[a][q].log >= 0) return match_[a][q];  // they matched our miscopy of them
     const std::string& call = logs_[a].qsos[q].call;
-    const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
+    const std::int64_t tolerance = Tolerance();
     const std::int64_t t = CorrectedQso(a, q);
+    const bool confirmed = Confirmed(index_[a].callOf[q]);
     Link found;
     std::int64_t bestDistance = 0;
     std::vector<std::size_t> seen;
@@ -274,6 +322,7 @@ class Checker {
         const Range range = Find(index_[c].byCall, CallKey(ownCall_[a], index_[a].bandModeOf[q]));
         ForEachNear(c, range, t, tolerance, [&](const Entry& e) {
           const std::int64_t distance = std::llabs(t - Corrected(c, e.seconds));
+          if (confirmed && NumbersWrong(a, q, c, e.qso) == 2) return;
           if (found.log < 0 || distance < bestDistance) {
             found = Link{static_cast<std::int64_t>(c), e.qso};
             bestDistance = distance;
@@ -297,22 +346,29 @@ class Checker {
       CheckedQso& qso = log.qsos[q];
       qso.correct.reset();
       qso.other.reset();
-      const std::int64_t t = CorrectedQso(a, q);
       const std::int64_t b = LogOf(index.callOf[q]);
       const Link link = match_[a][q];
+      auto outside = [&](std::int64_t t) { return (start && t < *start) || (end && t >= *end); };
+      std::int64_t twin = -1;
       if (a < refused_.size() && q < refused_[a].size() && refused_[a][q]) {
         qso.verdict = Verdict::kRefused;
-      } else if ((start && t < *start) || (end && t >= *end)) {
-        qso.verdict = Verdict::kOutOfPeriod;
+      } else if (outside(CorrectedQso(a, q)) &&
+                 (link.log < 0 || outside(CorrectedQso(link.log, link.qso)))) {
+        qso.verdict = Verdict::kOutOfPeriod;  // a matched QSO only when both logs say so
+      } else if (link.log >= 0 && link.log != b) {
+        qso.verdict = Verdict::kBustedCall;  // the other log took it for our miscopy of them
+        qso.correct = logs_[link.log].call;
+        qso.other = OtherSide{static_cast<std::size_t>(link.log), link.qso};
+      } else if (link.log >= 0) {
+        const CheckedQso& theirs = logs_[b].qsos[link.qso];
+        qso.other = OtherSide{static_cast<std::size_t>(b), link.qso};
+        qso.verdict = SameNumber(qso.rcvd, theirs.sent) ? Verdict::kOk : Verdict::kBustedExchange;
+        if (qso.verdict == Verdict::kBustedExchange) qso.correct = theirs.sent;
+      } else if (twin = TwinOf(a, q); twin >= 0) {
+        qso.verdict = Verdict::kDupe;  // logged twice: the other log has it once
+        qso.other = OtherSide{a, static_cast<std::size_t>(twin)};
       } else if (b >= 0) {
-        if (link.log == b) {
-          const CheckedQso& theirs = logs_[b].qsos[link.qso];
-          qso.other = OtherSide{static_cast<std::size_t>(b), link.qso};
-          qso.verdict = SameNumber(qso.rcvd, theirs.sent) ? Verdict::kOk : Verdict::kBustedExchange;
-          if (qso.verdict == Verdict::kBustedExchange) qso.correct = theirs.sent;
-        } else {
-          qso.verdict = Verdict::kNil;
-        }
+        qso.verdict = Verdict::kNil;
       } else if (const Link busted = FindBustedCall(a, q); busted.log >= 0) {
         qso.verdict = Verdict::kBustedCall;
         qso.correct = logs_[busted.log].call;
@@ -352,16 +408,30 @@ std::int64_t SecondsOf(const platform::CalendarTime& time) {
          time.minute * 60 + time.second;
 }
 
-bool OneCharApart(std::string_view a, std::string_view b) {
+int EditsApart(std::string_view a, std::string_view b) {
   if (a.size() < b.size()) std::swap(a, b);
-  std::size_t prefix = 0;
-  while (prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
-  if (a.size() == b.size() + 1) return a.substr(prefix + 1) == b.substr(prefix);
-  if (a.size() != b.size() || prefix == a.size()) return false;
-  if (a.substr(prefix + 1) == b.substr(prefix + 1)) return true;  // substituted
-  return prefix + 1 < a.size() && a[prefix] == b[prefix + 1] && a[prefix + 1] == b[prefix] &&
-         a.substr(prefix + 2) == b.substr(prefix + 2);  // neighbours swapped
+  if (a.size() - b.size() >= static_cast<std::size_t>(kFarApart)) return kFarApart;
+  // The edit distance with neighbour swaps, row by row, counted only up to kFarApart
+  // and only near the diagonal (further cells are at least that far).
+  const std::size_t n = b.size();
+  std::vector<int> before(n + 1, kFarApart), previous(n + 1), current(n + 1);
+  for (std::size_t j = 0; j <= n; ++j) previous[j] = static_cast<int>(std::min<std::size_t>(j, kFarApart));
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current.assign(n + 1, kFarApart);
+    current[0] = static_cast<int>(std::min<std::size_t>(i, kFarApart));
+    const std::size_t first = i > static_cast<std::size_t>(kFarApart) ? i - kFarApart : 1;
+    for (std::size_t j = first; j <= n && j <= i + kFarApart; ++j) {
+      int cell = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) cell = std::min(cell, before[j - 2] + 1);
+      current[j] = std::min(cell, kFarApart);
+    }
+    std::swap(before, previous);
+    std::swap(previous, current);
+  }
+  return previous[n];
 }
+
+bool OneCharApart(std::string_view a, std::string_view b) { return EditsApart(a, b) == 1; }
 
 int MedianOffsetMinutes(std::vector<std::int64_t> differences) {
   if (differences.size() < kMinPairsForOffset) return 0;

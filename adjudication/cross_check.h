@@ -16,9 +16,15 @@ namespace adjudication {
 // Seconds since 1 January 1970 of a UTC calendar time.
 std::int64_t SecondsOf(const platform::CalendarTime& time);
 
+// EditsApart()
+// How many edits turn `a` into `b`, each edit one character substituted, inserted or
+// deleted, or two neighbours swapped (no character edited twice): 0 for equal texts,
+// 1 or 2, and kFarApart for three or more.
+inline constexpr int kFarApart = 3;
+int EditsApart(std::string_view a, std::string_view b);
+
 // OneCharApart()
-// Whether `a` and `b` differ by exactly one character: one substituted, inserted or
-// deleted, or two neighbours swapped. Equal texts are not one character apart.
+// Whether `a` and `b` are exactly one edit apart. Equal texts are not.
 bool OneCharApart(std::string_view a, std::string_view b);
 
 // MedianOffsetMinutes()

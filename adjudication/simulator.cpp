@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "adjudication/cross_check.h"
+
 namespace fs = std::filesystem;
 
 namespace adjudication {
@@ -44,7 +46,16 @@ class Random {
   std::uint64_t state_;
 };
 
-enum class Fault { kNone, kCallMiscopied, kNumberMiscopied, kMissingOnB, kDupe, kOutOfPeriod };
+enum class Fault {
+  kNone,
+  kCallMiscopied,    // a logs another call than b's: any call, an entrant's, or b's cut short
+  kNumberMiscopied,
+  kMissingOnB,
+  kDupe,             // worked again: a dupe in both logs
+  kOutOfPeriod,
+  kLoggedTwice,      // a logs the QSO twice, a minute apart
+  kAtTheEdge,        // in the period's first or last minute, logged a minute outside by a
+};
 
 struct Contact {
   int a = 0, b = 0;  // a takes any one-sided fault
@@ -58,6 +69,8 @@ struct Contact {
 struct Record {
   int contact = 0;
   bool written = true;
+  bool copy = false;     // the second entry of a QSO logged twice
+  int minuteError = 0;   // logged this many minutes off its true time
   std::string loggedCall;
   std::string serial;
   std::string rcvd;
@@ -68,13 +81,19 @@ struct Station {
   std::string call;
   bool entrant = true;
   int clock = 0;
+  int dateOffFrom = -1;  // from this minute on the log's dates are a day off, when >= 0
+  int dateOffDays = 0;
   std::vector<Record> records;
 };
 
+// Calls as crowded as a real contest's: most share a few prefixes and the first
+// letter of their suffix, so that many are one or two characters apart.
 std::string RandomCall(Random& random) {
   std::string call = "Q";
-  call += static_cast<char>('1' + random.Below(9));
-  const int letters = 2 + random.Below(2);
+  const double digit = random.Unit();
+  call += static_cast<char>(digit < 0.5 ? '1' : digit < 0.75 ? '2' : '3' + random.Below(7));
+  call += random.Chance(0.8) ? "ABDF"[random.Below(4)] : static_cast<char>('A' + random.Below(26));
+  const int letters = 1 + random.Below(2);
   for (int i = 0; i < letters; ++i) call += static_cast<char>('A' + random.Below(26));
   return call;
 }
@@ -139,8 +158,16 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       if (station.entrant && random.Chance(0.03)) {
         station.clock = (3 + random.Below(7)) * (random.Chance(0.5) ? 1 : -1);
       }
+      if (station.entrant && random.Chance(0.02)) {
+        station.dateOffFrom = 60 + random.Below(kPeriodMinutes - 90);
+        station.dateOffDays = random.Chance(0.5) ? 1 : -1;
+      }
     }
     if (n >= 10) stations[1].clock = 8;  // at least one clock eight minutes fast
+    if (n >= 20) {                        // and one log a day off from the third hour
+      stations[0].dateOffFrom = 120;
+      stations[0].dateOffDays = 1;
+    }
   }
 
   // Each pair of stations works at most once per band and mode.
@@ -172,12 +199,15 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       else if (bothLog && r < 0.035) c.fault = Fault::kCallMiscopied;
       else if (bothLog && r < 0.050) c.fault = Fault::kNumberMiscopied;
       else if (bothLog && r < 0.065) c.fault = Fault::kMissingOnB;
+      else if (bothLog && r < 0.069) c.fault = Fault::kLoggedTwice;
+      else if (bothLog && r < 0.072) c.fault = Fault::kAtTheEdge;
     }
     if (!stations[c.a].entrant) std::swap(c.a, c.b);  // one-sided faults fall on a log
     if (!worked.insert(combination(c.a, c.b, c.band, c.mode)).second) continue;
     if (c.fault == Fault::kOutOfPeriod) {
       c.minute = random.Chance(0.5) ? kPeriodMinutes + random.Below(30) : -1 - random.Below(30);
     }
+    if (c.fault == Fault::kAtTheEdge) c.minute = random.Chance(0.5) ? 0 : kPeriodMinutes - 1;
     contacts.push_back(c);
     if (c.fault == Fault::kDupe) {
       Contact again = c;
@@ -195,7 +225,8 @@ SimulatedContest Simulate(const SimulationOptions& options) {
     }
   }
 
-  // Every station numbers its QSOs in time order, logged or not.
+  // Every station numbers its QSOs in time order, logged or not; the second entry of
+  // a QSO logged twice takes a number of its own, a minute after (or before) the first.
   for (std::size_t i = 0; i < contacts.size(); ++i) {
     Contact& c = contacts[i];
     for (const bool sideA : {true, false}) {
@@ -205,26 +236,64 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       record.written = station.entrant && !(c.fault == Fault::kMissingOnB && !sideA);
       record.loggedCall = stations[sideA ? c.b : c.a].call;
       record.freqKhz = kBands[c.band].baseKhz + 20 + random.Below(200);
+      if (sideA && c.fault == Fault::kAtTheEdge) record.minuteError = c.minute == 0 ? -1 : 1;
       station.records.push_back(record);
+      if (sideA && c.fault == Fault::kLoggedTwice) {
+        record.copy = true;
+        record.minuteError = c.minute + 1 < kPeriodMinutes ? 1 : -1;
+        station.records.push_back(record);
+      }
     }
   }
+  auto loggedMinute = [&](const Record& r) { return contacts[r.contact].minute + r.minuteError; };
   for (std::size_t s = 0; s < stations.size(); ++s) {
     auto& records = stations[s].records;
     std::stable_sort(records.begin(), records.end(), [&](const Record& x, const Record& y) {
-      return contacts[x.contact].minute < contacts[y.contact].minute;
+      return loggedMinute(x) < loggedMinute(y);
     });
     for (std::size_t r = 0; r < records.size(); ++r) {
       records[r].serial = Serial(static_cast<int>(r) + 1);
+      if (records[r].copy) continue;
       Contact& c = contacts[records[r].contact];
       (static_cast<int>(s) == c.a ? c.recordA : c.recordB) = static_cast<int>(r);
     }
+  }
+  // Entrants' calls by length, for miscopies that land on one of them.
+  std::vector<int> entrants;
+  for (int s = 0; s < n; ++s) {
+    if (stations[s].entrant) entrants.push_back(s);
   }
   for (Contact& c : contacts) {
     Record& onA = stations[c.a].records[c.recordA];
     Record& onB = stations[c.b].records[c.recordB];
     onA.rcvd = onB.serial;
     onB.rcvd = onA.serial;
-    if (c.fault == Fault::kCallMiscopied) onA.loggedCall = Miscopy(onA.loggedCall, calls, random);
+    if (c.fault == Fault::kLoggedTwice) {  // the copy is the record beside the first
+      for (Record& record : stations[c.a].records) {
+        if (record.copy && record.contact == onA.contact) record.rcvd = onA.rcvd;
+      }
+    }
+    if (c.fault == Fault::kCallMiscopied) {
+      // A third of them land on an entrant's call one or two edits off (one who never
+      // works a on this band and mode), a few are cut short after the prefix's letter.
+      const double kind = random.Unit();
+      std::vector<int> near;
+      if (kind < 0.35) {
+        for (int s : entrants) {
+          if (s != c.a && s != c.b && EditsApart(stations[s].call, onA.loggedCall) <= 2 &&
+              worked.count(combination(c.a, s, c.band, c.mode)) == 0) {
+            near.push_back(s);
+          }
+        }
+      }
+      if (!near.empty()) {
+        onA.loggedCall = stations[near[static_cast<std::size_t>(random.Below(static_cast<int>(near.size())))]].call;
+      } else if (kind > 0.9) {
+        onA.loggedCall.resize(3);
+      } else {
+        onA.loggedCall = Miscopy(onA.loggedCall, calls, random);
+      }
+    }
     if (c.fault == Fault::kNumberMiscopied) {
       std::string& number = onA.rcvd;
       const std::size_t digit = static_cast<std::size_t>(random.Below(static_cast<int>(number.size())));
@@ -240,6 +309,13 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       if (record.written && held.insert(record.loggedCall).second) ++logsWithCall[record.loggedCall];
     }
   }
+
+  // A log's dates are a day off from its switch on, but for the QSOs with other faults.
+  auto DaysOff = [&](int s, const Contact& c) {
+    const Station& station = stations[s];
+    const bool plain = c.fault == Fault::kNone && !c.repeat && c.mode != kRefusedMode;
+    return plain && station.dateOffFrom >= 0 && c.minute >= station.dateOffFrom ? station.dateOffDays : 0;
+  };
 
   SimulatedContest contest;
   contest.regionList = regions;
@@ -262,10 +338,12 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       if (!record.written) continue;
       const Contact& c = contacts[record.contact];
       const bool sideA = static_cast<int>(s) == c.a;
-      const Station& partner = stations[sideA ? c.b : c.a];
+      const int p = sideA ? c.b : c.a;
+      const Station& partner = stations[p];
       const Mode& mode = kModes[c.mode];
       text += "QSO: " + Pad(std::to_string(record.freqKhz), 5, true) + ' ' + Pad(mode.code, 2, true) +
-              ' ' + TimeOfMinute(c.minute + station.clock) + ' ' + Pad(station.call, 13, false) +
+              ' ' + TimeOfMinute(loggedMinute(record) + station.clock + 24 * 60 * DaysOff(static_cast<int>(s), c)) +
+              ' ' + Pad(station.call, 13, false) +
               ' ' + Pad(mode.rst, 3, false) + ' ' + Pad(record.serial, 6, false) + ' ' +
               Pad(record.loggedCall, 13, false) + ' ' + Pad(mode.rst, 3, false) + ' ' +
               record.rcvd + "\r\n";
@@ -275,13 +353,13 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       truth.call = record.loggedCall;
       if (c.mode == kRefusedMode) {
         truth.verdict = Verdict::kRefused;
-      } else if (c.fault == Fault::kOutOfPeriod) {
+      } else if (c.fault == Fault::kOutOfPeriod || DaysOff(static_cast<int>(s), c) != 0) {
         truth.verdict = Verdict::kOutOfPeriod;
-      } else if (c.repeat) {
+      } else if (c.repeat || record.copy) {
         truth.verdict = Verdict::kDupe;
       } else if (!partner.entrant) {
         truth.verdict = logsWithCall[partner.call] - 1 >= 2 ? Verdict::kUnverified : Verdict::kUnique;
-      } else if (sideA && c.fault == Fault::kMissingOnB) {
+      } else if ((sideA && c.fault == Fault::kMissingOnB) || DaysOff(p, c) != 0) {
         truth.verdict = Verdict::kNil;
       } else if (sideA && c.fault == Fault::kCallMiscopied) {
         truth.verdict = Verdict::kBustedCall;

@@ -21,10 +21,12 @@ enum class Verdict {
   kOutOfPeriod,     // "out-of-period"
   kBustedExchange,  // "busted-exchange": the number received differs from the one sent
   kNil,             // "nil": not in the other station's log
-  kBustedCall,      // "busted-call": the worked call is one character off an entrant's
+  kBustedCall,      // "busted-call": the worked station's log took it for a miscopy of
+                    // their call, or the call is one character off an entrant's who logged us
   kUnverified,      // "unverified": no log, but the call is in enough other logs
   kUnique,          // "unique": no log, and the call is in too few other logs
-  kDupe,            // "dupe": repeats an earlier QSO that keeps its credit
+  kDupe,            // "dupe": a copy of a matched QSO of the same log (logged twice), or
+                    // repeats an earlier QSO that keeps its credit
 };
 inline constexpr int kVerdictCount = 9;
 
@@ -64,7 +66,8 @@ struct CheckedQso {
   std::optional<std::string> correct;  // busted-call: the right call; busted-exchange:
                                        // the number the other log sent, as it has it
   std::optional<OtherSide> other;      // the matched QSO (ok, busted-exchange), the QSO
-                                       // of the entrant whose call was busted (busted-call)
+                                       // of the entrant whose call was busted (busted-call),
+                                       // the matched copy in the same log (dupe, logged twice)
 };
 
 // The plug-in's score of a set of QSOs, read from its summary.

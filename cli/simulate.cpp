@@ -21,11 +21,13 @@ void AddSimulate(CLI::App& zelta, Commands& commands) {
   CLI::App* command = zelta.add_subcommand(
       "simulate",
       "Writes a simulated contest whose true verdicts are known.\n\n"
-      "Writes a simulated contest: N stations (about one in ten sends no log) each making\n"
-      "about Q QSOs over four hours on 80, 40, 20 and 15 m in CW, SSB and BPSK63, with\n"
-      "faults injected at set rates: miscopied calls and numbers, QSOs missing from one\n"
-      "log, dupes, clocks several minutes wrong, QSOs outside the period or in a mode the\n"
-      "contest does not count. The same seed gives the same contest. Written:\n"
+      "Writes a simulated contest: N stations with calls as crowded as a real contest's\n"
+      "(about one in ten sends no log) each making about Q QSOs over four hours on 80, 40,\n"
+      "20 and 15 m in CW, SSB and BPSK63, with faults injected at set rates: miscopied\n"
+      "calls (some onto another entrant's call, some cut short) and numbers, QSOs missing\n"
+      "from one log or logged twice, dupes, clocks several minutes wrong, dates a day off,\n"
+      "QSOs outside the period, at its edge or in a mode the contest does not count. The\n"
+      "same seed gives the same contest. Written:\n"
       "DIR/logs/CALL.cbr, DIR/Plugins/zelta.dom (the region list), DIR/rules.ini and\n"
       "DIR/truth.csv (file,line,call,verdict,correct: the true verdict of every QSO).");
   command->add_option("--stations", options->simulation.stations, "the number of stations")

@@ -130,6 +130,33 @@ void ForEachLine(std::string_view bytes, Visit visit) {
   }
 }
 
+// The line with each no-break space made a blank: U+00A0 in UTF-8, and the byte A0
+// where it is no part of a UTF-8 character (the Windows code pages), as text pasted
+// through a web form or a word processor has them between its fields.
+std::string_view WithPlainBlanks(std::string_view line, std::string& buffer) {
+  if (line.find('\xA0') == std::string_view::npos) return line;
+  buffer.clear();
+  for (std::size_t i = 0; i < line.size();) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(line[k]); };
+    std::size_t length = 1;
+    if (byte(i) >= 0xC2 && byte(i) <= 0xF4) {  // a UTF-8 character stays whole
+      const std::size_t size = byte(i) < 0xE0 ? 2 : byte(i) < 0xF0 ? 3 : 4;
+      std::size_t k = 1;
+      while (k < size && i + k < line.size() && byte(i + k) >= 0x80 && byte(i + k) <= 0xBF) ++k;
+      if (k == size) length = size;
+    }
+    const bool noBreak = (length == 1 && byte(i) == 0xA0) ||
+                         (length == 2 && byte(i) == 0xC2 && byte(i + 1) == 0xA0);
+    if (noBreak) {
+      buffer += ' ';
+    } else {
+      buffer.append(line.substr(i, length));
+    }
+    i += length;
+  }
+  return TrimBlanks(buffer);
+}
+
 bool StartsWithTag(std::string_view text, std::string_view tag) {
   return text.size() >= tag.size() && EqualsIgnoringCase(text.substr(0, tag.size()), tag);
 }
@@ -157,11 +184,13 @@ QsoLog ReadCabrilloLog(std::string_view bytes, const QsoSink& sink) {
   std::size_t linesBefore = 0, qsosAfterEnd = 0;
   LogPosition firstBefore, firstAfterEnd;
   bool ended = false;
+  std::string buffer;
   ForEachLine(bytes, [&](const LogPosition& position, std::string_view text) {
     if (start == std::string_view::npos || position.offset < start) {
       if (!text.empty() && linesBefore++ == 0) firstBefore = position;
       return true;
     }
+    text = WithPlainBlanks(text, buffer);
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) return true;
     std::string tag = AsciiUpper(TrimBlanks(text.substr(0, colon)));

@@ -18,7 +18,8 @@ std::size_t CabrilloStart(std::string_view bytes);
 // ReadCabrilloLog()
 // The log that begins at CabrilloStart(); lines before it (a web form, an e-mail)
 // are ignored with a warning. Lines end in CR LF, LF or CR; tags are in any case.
-// QSO lines are split on blanks: freq mo date time call exch... call exch... and
+// QSO lines are split on blanks (spaces, tabs and no-break spaces, U+00A0 in UTF-8
+// or byte A0 of the Windows code pages): freq mo date time call exch... call exch... and
 // an optional transmitter number, where both exchanges have as many fields. With
 // two fields each (rst and number) they go over as they stand; otherwise the rst
 // is the first field when it looks like one, and the number the first field of

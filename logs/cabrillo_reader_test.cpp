@@ -57,6 +57,23 @@ TEST(ReadCabrilloLog, ReadsEveryLayoutWithExchangesOfEqualLength) {
   }
 }
 
+TEST(ReadCabrilloLog, TabsAndNoBreakSpacesAreBlanksBetweenFields) {
+  // No-break spaces in a Windows code page and in UTF-8 (pasted through a web form), tabs.
+  for (const std::string blank : {"\xA0", "\xC2\xA0", "\t"}) {
+    std::string text = "START-OF-LOG: 3.0\r\nCALLSIGN:_Q1ABC\r\nQSO:_ 7000_CW_2011-04-14_1935_Q1ABC__599_001 Q2XYZ 599_017_\r\n";
+    for (std::size_t at; (at = text.find('_')) != std::string::npos;) text.replace(at, 1, blank);
+    const QsoLog log = ReadCabrilloLog(text);
+    ASSERT_EQ(log.qsos.size(), 1u) << text;
+    const LogQso& q = log.qsos[0];
+    EXPECT_EQ(log.ownCall + " " + std::to_string(q.freqHz) + " " + q.call + " " + q.sentNumber + " " + q.rcvdNumber,
+              "Q1ABC 7000000 Q2XYZ 001 017") << text;
+  }
+  // A UTF-8 character whose last byte is A0 stays whole: the call is not cut.
+  const QsoLog cyrillic = ReadCabrilloLog("QSO: 7000 CW 2011-04-14 1935 Q1ABC 599 001 Q2\xD0\xA0Z 599 017");
+  ASSERT_EQ(cyrillic.qsos.size(), 1u);
+  EXPECT_EQ(cyrillic.qsos[0].call, "Q2\xD0\xA0Z");
+}
+
 TEST(ReadCabrilloLog, SaysOnceWhatItCouldNotRead) {
   std::string text = "Dear robot, my log:\nSTART-OF-LOG: 3.0\n";
   for (int i = 0; i < 3; ++i) text += "QSO: 14025 CW 2011-04-14 1935 Q1ABC 599 001 Q2XYZ 017\n";

@@ -1,4 +1,5 @@
 // The log-check report that each entrant receives.
+#include <algorithm>
 #include <string>
 
 #include "reports/report_parts.h"
@@ -60,7 +61,13 @@ std::string Reason(const Contest& contest, const CheckedLog& log, std::size_t in
     }
     case Verdict::kBustedCall: {
       if (other != nullptr && otherLog != nullptr) {
-        return Fill(words.bustedCallReason,
+        // A call that is another entrant's: that log has no QSO with this one then.
+        const auto entrant = std::lower_bound(
+            contest.logs.begin(), contest.logs.end(), qso.call,
+            [](const CheckedLog& l, const std::string& c) { return l.call < c; });
+        const bool isEntrant = entrant != contest.logs.end() && entrant->call == qso.call &&
+                               entrant->call != otherLog->call;
+        return Fill(isEntrant ? words.bustedEntrantReason : words.bustedCallReason,
                     {call, CleanText(otherLog->call),
                      detail::ClockText(detail::MovedBy(other->time, -otherLog->clockOffsetMinutes))});
       }
@@ -69,6 +76,9 @@ std::string Reason(const Contest& contest, const CheckedLog& log, std::size_t in
     case Verdict::kUnique:
       return Fill(words.uniqueReason, {call});
     case Verdict::kDupe:
+      if (other != nullptr && otherLog == &log) {  // the copy of a matched QSO
+        return Fill(words.loggedTwiceReason, {call, std::to_string(other->line)});
+      }
       for (std::size_t i = 0; i < index; ++i) {
         const CheckedQso& earlier = log.qsos[i];
         if (earlier.call == qso.call && earlier.band == qso.band && earlier.mode == qso.mode &&
@@ -108,18 +118,25 @@ std::vector<std::vector<QsoRef>> BustsBySender(const Contest& contest) {
 }  // namespace detail
 
 std::string EntrantReport(const Contest& contest, std::size_t log, Language language) {
-  return detail::EntrantReportText(contest, log, language, detail::BustsBySender(contest).at(log));
+  detail::Standing standing;
+  for (const detail::Standing& row : detail::Standings(contest, detail::WordingFor(language))) {
+    if (row.log == log) standing = row;
+  }
+  return detail::EntrantReportText(contest, log, language, detail::BustsBySender(contest).at(log),
+                                   standing);
 }
 
 std::string detail::EntrantReportText(const Contest& contest, std::size_t logIndex,
-                                      Language language, const std::vector<QsoRef>& busts) {
+                                      Language language, const std::vector<QsoRef>& busts,
+                                      const Standing& standing) {
   const Wording& words = detail::WordingFor(language);
   const CheckedLog& log = contest.logs.at(logIndex);
   std::string out = Fill(words.reportTitle, {CleanText(log.call)}) + "\n";
   out += std::string(words.logFile) + ": " + CleanText(log.file) + "\n";
   const std::string category = detail::CategoryOf(log);
   out += std::string(words.category) + ": " +
-         (category.empty() ? std::string(words.unknownCategory) : category) + "\n\n";
+         (category.empty() ? std::string(words.unknownCategory) : category) + "\n";
+  out += std::string(words.place) + ": " + std::to_string(standing.place) + "\n\n";
 
   // The score table: a label column, then four right-aligned numbers.
   const std::size_t labelWidth =

@@ -188,8 +188,10 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 std::string CategoryOf(const CheckedLog& log) {
   std::string category;
   for (const auto& [key, value] : log.headers) {
-    constexpr std::string_view kPrefix = "CATEGORY-";
-    if (!StartsWithNoCase(key, kPrefix)) continue;
+    // CATEGORY-OPERATOR, CATEGORY-POWER, ... of Cabrillo 3.0; one CATEGORY of 2.0.
+    if (!StartsWithNoCase(key, "CATEGORY-") && !(key.size() == 8 && StartsWithNoCase(key, "CATEGORY"))) {
+      continue;
+    }
     const std::string clean = CleanText(value);
     const std::size_t first = clean.find_first_not_of(' ');
     if (first == std::string::npos) continue;
@@ -215,12 +217,19 @@ std::vector<Standing> Standings(const adjudication::Contest& contest, const Word
                            -y.claimed.score, std::cref(y.call));
   });
   std::vector<Standing> standings;
+  std::size_t firstOfCategory = 0;
   for (std::size_t i : order) {
     Standing row;
     row.log = i;
     row.category = categories[i].empty() ? words.unknownCategory : categories[i];
-    const bool sameCategory = !standings.empty() && standings.back().category == row.category;
-    row.place = sameCategory ? standings.back().place + 1 : 1;
+    if (standings.empty() || standings.back().category != row.category) {
+      firstOfCategory = standings.size();
+      row.place = 1;
+    } else if (contest.logs[standings.back().log].checked.score == contest.logs[i].checked.score) {
+      row.place = standings.back().place;
+    } else {
+      row.place = static_cast<int>(standings.size() - firstOfCategory) + 1;
+    }
     standings.push_back(row);
   }
   return standings;

@@ -23,6 +23,7 @@ struct Wording {
   const char* reportTitle;         // {1} call
   const char* logFile;
   const char* category;
+  const char* place;               // the log's place in its category
   const char* scoreHeads[4];       // QSOs, points, multipliers, score
   const char* claimed;
   const char* checked;
@@ -44,14 +45,16 @@ struct Wording {
   const char* bustedExchangeReason;  // {1} copied, {2} other call, {3} sent
   const char* nilReason;           // {1} call, {2} band, {3} mode, {4} from, {5} to
   const char* bustedCallReason;    // {1} logged call, {2} right call, {3} their time
+  const char* bustedEntrantReason; // the same, when {1} is another entrant's call
   const char* bustedCallNoSide;    // {1} logged call, {2} right call
   const char* uniqueReason;        // {1} call
   const char* dupeReason;          // {1} line of the earlier QSO
   const char* dupeNoLine;
+  const char* loggedTwiceReason;   // {1} other call, {2} line of the matched copy
   const char* theyLoggedCall;      // {1} what they logged, {2} your call
   const char* theyCopiedNumber;    // {1} what they copied, {2} what you sent
   // The CSV header (verdict columns follow).
-  std::array<const char*, 9> csvHeads;
+  std::array<const char*, 10> csvHeads;
   // The page.
   const char* pageTitle;
   const char* pageSummary;         // {1} logs, {2} QSOs claimed, {3} QSOs kept
@@ -97,20 +100,21 @@ std::string PadLeft(std::string text, std::size_t width);
 // Whether `text` starts with `prefix` (upper case), ASCII letter case ignored.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
-// The category of a log: its CATEGORY-* header values in file order, cleaned, separated by
-// blanks; empty when it has none.
+// The category of a log: its CATEGORY-* header values (Cabrillo 3.0) and its CATEGORY
+// header value (2.0) in file order, cleaned, separated by blanks; empty when it has none.
 std::string CategoryOf(const adjudication::CheckedLog& log);
 
 // One row of the results table.
 struct Standing {
   std::size_t log = 0;
   std::string category;  // shown text ("unknown" in the language when absent)
-  int place = 0;         // within the category, from 1
+  int place = 0;         // within the category, from 1; equal checked scores share one
 };
 
 // Standings()
 // Every log once: categories in byte order with the unknown category last; within a
 // category the checked score, highest first, then the claimed score, then the call.
+// Places as results tables print them: 1, 2, 2, 4 when two logs share the second.
 std::vector<Standing> Standings(const adjudication::Contest& contest, const Wording& words);
 
 using VerdictCounts = std::array<int, adjudication::kVerdictCount>;
@@ -155,8 +159,9 @@ struct QsoRef {
 // One pass over the contest, so that a thousand reports do not each scan every QSO.
 std::vector<std::vector<QsoRef>> BustsBySender(const adjudication::Contest& contest);
 
-// EntrantReport() with the busts of this log already found.
+// EntrantReport() with the busts and the standing of this log already found.
 std::string EntrantReportText(const adjudication::Contest& contest, std::size_t log,
-                              Language language, const std::vector<QsoRef>& busts);
+                              Language language, const std::vector<QsoRef>& busts,
+                              const Standing& standing);
 
 }  // namespace reports::detail

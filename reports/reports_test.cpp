@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "reports/report_fixture.h"
 #include "reports/report_parts.h"
@@ -73,6 +74,90 @@ TEST(WriteReports, LogTextStaysTextAndInsideTheFolder) {
       EXPECT_EQ(reports::detail::CleanText(line), line) << file.string();
       EXPECT_NE(line.rfind("QSO: forged", 0), 0u) << file.string();
     }
+  }
+}
+
+// Equal checked scores share a place, and the next place skips (1, 2, 2, 4), in each
+// category afresh (one of Cabrillo 2.0's CATEGORY line); the reasons of a miscopy onto an
+// entrant's call and of a QSO logged twice; uniques without credit; the page's totals.
+TEST(WriteReports, SharedPlacesAndTheReasonsOfMiscopiesAndQsosLoggedTwice) {
+  using adjudication::Verdict;
+  adjudication::Contest contest;
+  auto log = [&](const char* call, const char* category, int score) -> adjudication::CheckedLog& {
+    adjudication::CheckedLog& added = contest.logs.emplace_back();
+    added.call = call;
+    added.file = std::string(call) + ".cbr";
+    added.headers = {{category == std::string("HIGH") ? "CATEGORY-POWER" : "CATEGORY", category}};
+    added.claimed.score = 30;
+    added.checked.score = score;
+    return added;
+  };
+  auto qso = [](adjudication::CheckedLog& log, int hhmm, const char* call, Verdict verdict,
+                std::optional<adjudication::OtherSide> other, const char* correct = nullptr) {
+    adjudication::CheckedQso& added = log.qsos.emplace_back();
+    added.line = log.qsos.size() + 1;
+    added.time = {2026, 12, 6, hhmm / 100, hhmm % 100, 0};
+    added.band = "20", added.mode = "CW", added.call = call, added.sent = "001", added.rcvd = "002";
+    added.verdict = verdict;
+    added.other = other;
+    if (correct) added.correct = correct;
+  };
+  qso(log("Q1ABC", "HIGH", 30), 1010, "Q2XYZ", Verdict::kOk, adjudication::OtherSide{2, 0});
+  qso(contest.logs[0], 1020, "Q3KK", Verdict::kDupe, adjudication::OtherSide{0, 2});
+  qso(contest.logs[0], 1021, "Q3KK", Verdict::kOk, adjudication::OtherSide{3, 0});
+  log("Q1ABD", "HIGH", 20);
+  qso(log("Q2XYZ", "HIGH", 20), 1010, "Q1ABD", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
+  qso(log("Q3KK", "HIGH", 10), 1021, "Q1ABC", Verdict::kOk, adjudication::OtherSide{0, 2});
+  qso(contest.logs[3], 1040, "Q1AXY", Verdict::kBustedCall, adjudication::OtherSide{0, 0}, "Q1ABC");
+  qso(log("Q4NN", "SINGLE-OP ALL LOW MIXED", 20), 1050, "Q9ZZ", Verdict::kUnique, std::nullopt);
+  contest.logs[4].headers.emplace_back("SOAPBOX", "73 & <b>thanks</b>");
+  log("Q5PP", "SINGLE-OP ALL LOW MIXED", 10);
+  contest.rules.uniquesCount = false;
+
+  const ScopedWorkDir dir;
+  std::string error;
+  ASSERT_TRUE(reports::WriteReports(contest, dir.Path().string(), Language::kEnglish, error)) << error;
+  const std::string csv = ReadFileBytes(dir.Path() / "results.csv");
+  const std::string page = ReadFileBytes(dir.Path() / "index.html");
+  const struct {
+    const char* call;
+    const char* place;
+    const char* says;
+  } cases[] = {
+      {"Q1ABC", "1", "dupe: logged twice: Q3KK has this QSO once, matched with your line 4"},
+      {"Q1ABC", "1", "Q2XYZ      line 2  2026-12-06 10:10  20 CW  busted call: logged Q1ABD, your call is Q1ABC"},
+      {"Q1ABD", "2", "because of what you sent: 0"},
+      {"Q2XYZ", "2", "busted call: you logged Q1ABD; Q1ABC logged you at 10:10, and Q1ABD has no QSO with you"},
+      {"Q3KK", "4", "busted call: you logged Q1AXY; Q1ABC logged you at 10:10\r\n"},
+      {"Q4NN", "1", "Category: SINGLE-OP ALL LOW MIXED\r\n"},
+      {"Q4NN", "1", "unique: Q9ZZ sent no log and is in too few other logs\r\n\r\nUniques: 1\r\n"
+                    "  line    2  2026-12-06 10:50  20  CW     Q9ZZ       001 002  not counted\r\n"},
+      {"Q5PP", "2", "Place in the category: 2\r\n"},
+  };
+  EXPECT_NE(page.find("<p>Logs: 6. QSOs claimed: 7, kept: 3.</p>"), std::string::npos) << page;
+  EXPECT_NE(page.find("<b>Q4NN</b>: 73 &amp; &lt;b&gt;thanks&lt;/b&gt;</p>"), std::string::npos) << page;
+  std::size_t row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.call);
+    EXPECT_NE(csv.find(std::string("\r\n") + c.place + "," + c.call + ","), std::string::npos) << csv;
+    row = page.find(std::string("<tr><td class=\"num\">") + c.place + "</td><td><a href=\"reports/" + c.call + ".txt\">", row);
+    ASSERT_NE(row, std::string::npos) << "the page's rows in this order, with these places";
+    const std::string report = ReadFileBytes(dir.Path() / "reports" / (std::string(c.call) + ".txt"));
+    EXPECT_NE(report.find(std::string("Place in the category: ") + c.place + "\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find(c.says), std::string::npos) << report;
+  }
+  EXPECT_NE(reports::EntrantReport(contest, 2, Language::kRussian)
+                .find("вы записали Q1ABD; Q1ABC записал вас в 10:10, а в логе Q1ABD нет связи с вами"),
+            std::string::npos);
+  EXPECT_NE(reports::EntrantReport(contest, 0, Language::kRussian)
+                .find("записана дважды: у Q3KK эта связь одна, она сверена с вашей строкой 4"),
+            std::string::npos);
+}
+
+TEST(CsvField, QuotesWhatWouldSplitAndDisarmsFormulas) {
+  for (const auto& [text, field] : {std::pair{"Q1ABC", "Q1ABC"}, {"=1+2", "'=1+2"}, {"+7", "'+7"}, {"-3", "'-3"},
+                                    {"@SUM(A1)", "'@SUM(A1)"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}}) {
+    EXPECT_EQ(reports::detail::CsvField(text), field) << text;
   }
 }
 

@@ -71,7 +71,8 @@ std::string ResultsCsv(const adjudication::Contest& contest, Language language) 
   out += "\r\n";
   for (const detail::Standing& row : detail::Standings(contest, words)) {
     const adjudication::CheckedLog& log = contest.logs[row.log];
-    out += detail::CsvField(log.call) + "," + detail::CsvField(row.category);
+    out += std::to_string(row.place) + "," + detail::CsvField(log.call) + "," +
+           detail::CsvField(row.category);
     for (int value : {log.checked.qsos, log.checked.points, log.checked.multipliers,
                       log.claimed.score, log.checked.score}) {
       out += "," + std::to_string(value);
@@ -98,8 +99,13 @@ bool WriteReports(const adjudication::Contest& contest, const std::string& outDi
   // names a file directly inside reports/.
   const std::vector<std::string> names = ReportFileNames(contest);
   const auto busts = detail::BustsBySender(contest);
+  std::vector<detail::Standing> standings(contest.logs.size());
+  for (const detail::Standing& row : detail::Standings(contest, detail::WordingFor(language))) {
+    standings[row.log] = row;
+  }
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
-    const std::string report = detail::EntrantReportText(contest, i, language, busts[i]);
+    const std::string report =
+        detail::EntrantReportText(contest, i, language, busts[i], standings[i]);
     if (!WriteFile(reportDir / names[i], report, error)) {
       return false;
     }

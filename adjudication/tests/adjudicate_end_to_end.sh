@@ -25,7 +25,7 @@ cd "$work" || exit 1
 # (and so that one seed gives one contest); the table and the JSON cover every log.
 # After a deliberate change: run these two commands and copy small/reports and
 # small/results.csv over adjudication/testdata/simulated.
-expect_exit 0 simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 22 --out small
+expect_exit 0 simulate "${run[@]}" simulate --stations 8 --qsos 25 --seed 12 --out small
 expect_exit 0 adjudicate "${run[@]}" adjudicate small/logs --dir small --rules small/rules.ini \
   --json verdicts.json --out small
 diff -r small/reports "$source_dir/adjudication/testdata/simulated/reports" >&2 ||
