@@ -257,10 +257,16 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
     zelta::StatsPlugin plugin;
     ASSERT_TRUE(plugin.Load((fs::path(platform::ExecutablePath()).parent_path() / STATS_LIBRARY_NAME).string(), error))
         << error;
-    AdjudicationInput input{(dir / "logs").string(), dir.string(), ParseRules(simulated.rules, "rules.ini")};
+    AdjudicationInput input{(dir / "logs").string(), dir.string(), ParseRules(simulated.rules, "rules.ini"),
+                            (dir / "scratch").string()};
+    fs::create_directory(input.scratchBase);
     std::vector<std::string> notes;
     const Contest contest = Adjudicate(input, plugin, notes);
     EXPECT_TRUE(notes.empty()) << notes.front();
+    // The plug-in's scratch folder is gone (on Windows only once the plug-in closed its
+    // check file), and the plug-in is still there to use.
+    EXPECT_TRUE(fs::is_empty(input.scratchBase));
+    EXPECT_EQ(plugin.IsValidExchg("017"), 1);
     fs::remove_all(dir);
 
     std::map<std::pair<std::string, std::size_t>, const CheckedQso*> checked;

@@ -93,13 +93,15 @@ std::vector<EntrantLog> ReadLogs(const std::string& logDir, std::vector<std::str
 // A fresh host folder for the plug-in, the current directory while it lives.
 class ScratchHost {
  public:
-  ScratchHost(const std::string& hostDir, std::vector<std::string>& notes) {
+  ScratchHost(const std::string& hostDir, const std::string& scratchBase,
+              std::vector<std::string>& notes) {
     std::random_device random;
     std::error_code ec;
     // The plug-in writes its check file and settings at every run: on a memory file
     // system when there is one (and TMPDIR names no other place), else in the temp folder.
     fs::path base = fs::temp_directory_path(ec);
     if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", ec)) base = "/dev/shm";
+    if (!scratchBase.empty()) base = scratchBase;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
       const fs::path candidate = base / ("zelta-adjudicate-" + std::to_string(random()));
       if (!ec && fs::create_directory(candidate, ec) && !ec) path_ = candidate;
@@ -198,7 +200,7 @@ Contest Adjudicate(const AdjudicationInput& input, zelta::StatsPlugin& plugin,
   contest.logs.resize(logs.size());
   std::vector<std::vector<bool>> refused(logs.size());
   {
-    ScratchHost host(input.hostDir, notes);
+    ScratchHost host(input.hostDir, input.scratchBase, notes);
     for (std::size_t l = 0; l < logs.size(); ++l) {
       const logs::QsoLog& log = logs[l].log;
       CheckedLog& checked = contest.logs[l];
@@ -238,6 +240,10 @@ Contest Adjudicate(const AdjudicationInput& input, zelta::StatsPlugin& plugin,
                                 : ScoreRun(plugin, checked.call, logs[l].log, keeps, nullptr);
       if (progress) progress("scoring the checked logs", l + 1, logs.size());
     }
+    // The plug-in holds the last run's check file open until it is unloaded, and
+    // Windows removes no folder with an open file in it: a fresh plug-in lets go.
+    std::string error;
+    if (!plugin.Reload(error)) throw AdjudicationError("cannot load the plug-in again: " + error);
   }
   return contest;
 }

@@ -25,6 +25,9 @@ struct AdjudicationInput {
   std::string logDir;   // one log per entrant, every file of it but hidden ones
   std::string hostDir;  // supplies the region list, Plugins/zelta.dom
   Rules rules;
+  // Where the plug-in's scratch host folder is made; empty: a memory file system
+  // when there is one (and TMPDIR names no other place), else the temp folder.
+  std::string scratchBase;
 };
 
 // Called as work goes on: the stage ("reading", "scoring", ...), done of total.
@@ -33,7 +36,8 @@ using Progress = std::function<void(std::string_view stage, std::size_t done, st
 // Adjudicate()
 // The checked contest, logs sorted by call. The plug-in is run in a scratch host
 // folder of its own (the region list copied into it), never with the report flag,
-// and the current directory is the same afterwards. Messages about the logs (records
+// and the current directory is the same afterwards; the plug-in is loaded afresh at
+// the end, so that its last run leaves no file open in that folder. Messages about the logs (records
 // the readers skipped, a missing region list) go to `notes`, each naming its file
 // and line. Throws AdjudicationError for a folder without logs, an unreadable log,
 // a log without its own call and two logs of one call.

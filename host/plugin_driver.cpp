@@ -27,6 +27,7 @@ StatsPlugin::~StatsPlugin() { Unload(); }
 
 bool StatsPlugin::Load(const std::string& path, std::string& error) {
   Unload();
+  path_ = path;
   library_ = platform::OpenSharedLibrary(path, error);
   if (library_ == nullptr) return false;
   if (Find(library_, "ResetStats0", resetStats_, error) &&
@@ -39,6 +40,11 @@ bool StatsPlugin::Load(const std::string& path, std::string& error) {
   }
   Unload();
   return false;
+}
+
+bool StatsPlugin::Reload(std::string& error) {
+  const std::string path = path_;
+  return Load(path, error);
 }
 
 void StatsPlugin::Unload() {

@@ -27,6 +27,11 @@ class StatsPlugin {
   // Unloads the library; the plug-in's process-wide state ends with it.
   void Unload();
 
+  // Reload()
+  // Unloads the library and loads it again from the same path: a fresh plug-in, whose
+  // files of the last run are closed. False, with the reason, as Load().
+  bool Reload(std::string& error);
+
   // ResetStats()
   // Starts a scoring run for `ownCall`; `first` is the run's first date-time (UTC).
   int ResetStats(const std::string& ownCall, bool reportRequested,
@@ -52,6 +57,7 @@ class StatsPlugin {
 
  private:
   void* library_ = nullptr;
+  std::string path_;
   ResetStats0Fn resetStats_ = nullptr;
   QsoDataFn addData_ = nullptr;
   GetResult0Fn getResult_ = nullptr;
