@@ -41,6 +41,11 @@ void AddSimulate(CLI::App& zelta, Commands& commands);
 void AddRobot(CLI::App& zelta, Commands& commands);   // Linux only: zelta.exe has neither
 void AddSubmit(CLI::App& zelta, Commands& commands);
 
+// AbsentCommand()
+// Why this build has no command `name` that another build has; empty for a name
+// that no build knows.
+std::string AbsentCommand(const std::string& name);
+
 // Failure()
 // Writes "zelta: TEXT" to standard error and returns kFailed.
 int Failure(const std::string& text);

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
   if (args.size() > 1 && args[1][0] != '-') {
     bool known = false;
     for (const cli::Command& command : commands) known = known || command.app->get_name() == args[1];
+    if (!known && !cli::AbsentCommand(args[1]).empty()) return cli::Failure(cli::AbsentCommand(args[1]));
     if (!known) return Usage("unknown command '" + std::string(args[1]) + "'", "");
   }
   try {

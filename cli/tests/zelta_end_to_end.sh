@@ -86,8 +86,8 @@ if [ $# -lt 5 ]; then
   expect_exit 1 device "${run[@]}" score /dev/null --dir host
   has device.err "/dev/null is a device, not a log file"
 else  # the log robot is Linux's: zelta.exe says it has none
-  expect_exit 2 robot "${run[@]}" robot contest --listen 127.0.0.1:8080
-  has robot.err "unknown command 'robot'"
+  expect_exit 1 robot "${run[@]}" robot contest --listen 127.0.0.1:8080
+  has robot.err "this zelta has no robot command: the log robot and its client are in the Linux build"
 fi
 printf '<CALL:4>Q3ZZ<QSO_DATE:8>20261206\r\n<TIME_ON:x>0910<EOR>\r\n' >broken.adi
 expect_exit 1 broken "${run[@]}" score broken.adi --call Q1ABC --dir host
