@@ -595,6 +595,15 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
        "default-src 'none'; style-src 'unsafe-inline'; img-src data:; form-action 'self'; "
        "frame-ancestors 'none'; base-uri 'none'"},
   });
+  // A request with neither Content-Length nor Transfer-Encoding has no body (HTTP/1.1),
+  // as `curl -X POST` sends an organiser's request; the library would wait for one until
+  // the timeout. The request is the server's own object, not a constant one.
+  p.server.set_pre_routing_handler([](const Request& req, Response&) {
+    if (!req.has_header("Content-Length") && !req.has_header("Transfer-Encoding")) {
+      const_cast<Request&>(req).headers.emplace("Content-Length", "0");
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
   p.server.set_error_handler([](const Request& req, Response& res) {
     if (!res.body.empty()) return;
     const bool api = req.path.rfind("/api/", 0) == 0;

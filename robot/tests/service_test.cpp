@@ -174,6 +174,10 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   }
   const httplib::Headers bearer = {{"Authorization", "Bearer " + token}};
   EXPECT_EQ(client.Post("/api/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
+  // As `curl -X POST` sends it: no Content-Length, hence no body, not one awaited.
+  EXPECT_EQ(SendRaw(robot.Port(), {"POST /api/publish HTTP/1.1\r\nHost: robot\r\nAuthorization: Bearer " +
+                                   token + "\r\n\r\n"}),
+            409);
   EXPECT_EQ(client.Get("/results/")->status, 404);
 
   // The check runs apart: a second one is refused and an upload is served meanwhile.
