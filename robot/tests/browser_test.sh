@@ -21,12 +21,12 @@ out=$(cd "$out" && pwd)
 cp "$source_dir/robot/tests/browser/package.json" "$source_dir/robot/tests/browser/package-lock.json" "$out/node/"
 (cd "$out/node" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 
-# A contest of simulated logs with the sample's region list, and the score that
-# `zelta score` gives the sample log with it.
+# A contest of simulated logs whose region list also holds the sample's stations, and
+# the score that `zelta score` gives the sample log with it.
 "$zelta" simulate --stations 12 --qsos 60 --out "$out/contest" >/dev/null
-cp "$source_dir/examples/zelta.dom" "$out/contest/Plugins/zelta.dom"
+cat "$source_dir/examples/zelta.dom" >>"$out/contest/Plugins/zelta.dom"
 mkdir -p "$out/host/Plugins"
-cp "$source_dir/examples/zelta.dom" "$out/host/Plugins/"
+cp "$out/contest/Plugins/zelta.dom" "$out/host/Plugins/"
 score=$("$zelta" score "$source_dir/examples/sample.adi" --dir "$out/host" --batch 2>/dev/null |
         sed -n 's/.*Score: .* = \([0-9]*\).*/\1/p')
 
