@@ -90,12 +90,32 @@ void EnterFolderOnThisThread(const std::string& folder) {
 }
 
 LogIntake::LogIntake(const std::string& pluginPath, const std::string& hostFolder,
-                     const adjudication::Rules& rules)
-    : hostFolder_(hostFolder), rules_(rules) {
+                     const std::string& regionList, const adjudication::Rules& rules)
+    : hostFolder_(hostFolder), regionList_(regionList), rules_(rules) {
   std::string error;
   if (!plugin_.Load(pluginPath, error)) {
     throw std::runtime_error("cannot load the plug-in " + pluginPath + ": " + error);
   }
+  if (!RefreshRegionList()) throw std::runtime_error("cannot copy the region list " + regionList);
+}
+
+bool LogIntake::RefreshRegionList() {
+  std::error_code ec;
+  const fs::path copy = fs::path(hostFolder_) / "Plugins" / "zelta.dom";
+  const auto size = fs::file_size(regionList_, ec);
+  if (ec) {  // no list: no station counts as one of it
+    copied_.clear();
+    fs::remove(copy, ec);
+    return true;
+  }
+  const std::string stamp = std::to_string(size) + "@" +
+      std::to_string(fs::last_write_time(regionList_, ec).time_since_epoch().count());
+  if (ec || stamp == copied_) return !ec;
+  fs::create_directories(copy.parent_path(), ec);
+  fs::copy_file(regionList_, copy, fs::copy_options::overwrite_existing, ec);
+  if (ec) return false;
+  copied_ = stamp;
+  return true;
 }
 
 UploadSummary LogIntake::Read(const std::string& bytes) {
@@ -137,6 +157,7 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   std::vector<std::string> reasons;
   {
     const std::lock_guard lock(mutex_);
+    RefreshRegionList();  // a list that cannot be copied now leaves the last copy in use
     EnterFolderOnThisThread(hostFolder_);
     counts = zelta::AddLog(plugin_, loaded.qsos, summary.call, false);
     int ignored = 0;

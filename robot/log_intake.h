@@ -31,11 +31,13 @@ bool IsCallSign(const std::string& call);
 
 class LogIntake {
  public:
-  // Loads the plug-in at `pluginPath`; it runs in `hostFolder` (the robot's own,
-  // with Plugins/zelta.dom). `rules` tell which QSOs lie outside the period. Throws
-  // std::runtime_error when the plug-in cannot be loaded.
+  // Loads the plug-in at `pluginPath`; it runs in `hostFolder` (the robot's own),
+  // with a copy of the region list `regionList` (the contest's) that is made afresh
+  // whenever the organiser changes the list. `rules` tell which QSOs lie outside the
+  // period. Throws std::runtime_error when the plug-in cannot be loaded or the region
+  // list cannot be copied.
   LogIntake(const std::string& pluginPath, const std::string& hostFolder,
-            const adjudication::Rules& rules);
+            const std::string& regionList, const adjudication::Rules& rules);
 
   // Read()
   // The receipt's findings for `bytes` (everything but the e-mail address). The
@@ -47,7 +49,12 @@ class LogIntake {
  private:
   std::mutex mutex_;
   zelta::StatsPlugin plugin_;
+  // Copies the region list when it is not the one copied last; false when it cannot.
+  bool RefreshRegionList();
+
   std::string hostFolder_;
+  std::string regionList_;
+  std::string copied_;          // the size and time of the list copied last, or empty
   adjudication::Rules rules_;
 };
 

@@ -559,10 +559,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
   }
   chmod(p.robotDir.c_str(), 0700);
   const fs::path regions = p.contestDir / "Plugins" / "zelta.dom";
-  if (fs::is_regular_file(regions, ec)) {
-    fs::copy_file(regions, hostDir / "Plugins" / "zelta.dom", fs::copy_options::overwrite_existing, ec);
-    if (ec) throw RobotError("cannot copy the region list " + regions.string() + ": " + ec.message());
-  } else {
+  if (!fs::is_regular_file(regions, ec)) {
     p.say("warning: " + regions.string() + " does not exist: no station counts as one of the region list");
   }
   try {
@@ -572,7 +569,8 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
     p.say(std::string(p.organiser->Created() ? "the organiser's token was made: " : "the organiser's token: ") +
           tokenPath.string());
     zelta::StartBatchMode();
-    p.intake = std::make_unique<LogIntake>(options.pluginPath, hostDir.string(), p.rules.rules);
+    p.intake = std::make_unique<LogIntake>(options.pluginPath, hostDir.string(), regions.string(),
+                                           p.rules.rules);
   } catch (const std::exception& e) {
     throw RobotError(e.what());
   }

@@ -105,6 +105,17 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   said.clear();
   EXPECT_EQ(Zelta("submit " + logs[2].string() + " " + url, said), 1);
   EXPECT_NE(said.find("(409)"), std::string::npos) << said;
+
+  // The organiser corrects the region list while the robot runs: the next upload is
+  // scored with it (one listed station of the log, then two, the second a CW QSO that
+  // scores a point more as a listed one: twice the multipliers).
+  auto scoreWith = [&](const std::string& list, const std::string& call) {
+    std::ofstream(contest.Path() / "Plugins" / "zelta.dom", std::ios::binary | std::ios::trunc) << list;
+    return std::stoi(Field(client.Post("/api/logs", CabrilloLog(call, 40), "text/plain"), "claimed_score"));
+  };
+  const int one = scoreWith("Q0WAA\r\n", "Q9AAA");
+  EXPECT_GT(one, 0);
+  EXPECT_EQ(scoreWith("Q0WAA\r\nQ1WBA\r\nQ9ZZZZ\r\n", "Q9AAB"), 2 * (one + 1));
 }
 
 TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
