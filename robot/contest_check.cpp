@@ -166,7 +166,9 @@ void ContestCheck::Run(std::uint64_t number) {
     const fs::path out = fs::path(paths_.contestDir) / "results";
     fs::create_directories(out);
     WriteWhole(out / "verdicts.json", adjudication::VerdictsJson(contest));
-    if (!reports::WriteReports(contest, out.string(), reports::Language::kRussian, error)) {
+    // The results in Russian, and in English beside them (en/).
+    if (!reports::WriteReports(contest, out.string(), reports::Language::kRussian, error) ||
+        !reports::WriteReports(contest, (out / "en").string(), reports::Language::kEnglish, error)) {
       throw adjudication::AdjudicationError(error);
     }
     summary = SummaryTableJson(contest);

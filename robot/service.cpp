@@ -168,7 +168,7 @@ struct Robot::Parts {
   bool Organiser(const Request& req, std::string* csrf = nullptr);
   bool FormAllowed(const Request& req);
   void Unauthorised(const Request& req, Response& res, bool api);
-  void ServeResults(const Request& req, Response& res, const std::string& file);
+  void ServeResults(const Request& req, Response& res, const std::string& file, bool english = false);
   void NotFound(const Request& req, Response& res);
 };
 
@@ -363,9 +363,11 @@ void Robot::Parts::Unauthorised(const Request& req, Response& res, bool api) {
   SendPage(res, 401, LoginPage(PageLanguage(req), false));
 }
 
-// `file`: "" for the results page, "results.csv", or the name of a report.
-void Robot::Parts::ServeResults(const Request& req, Response& res, const std::string& file) {
-  const fs::path results = contestDir / "results";
+// `file`: "" for the results page, "results.csv", or the name of a report; in English
+// from the results' en/ folder.
+void Robot::Parts::ServeResults(const Request& req, Response& res, const std::string& file,
+                                bool english) {
+  const fs::path results = contestDir / "results" / (english ? "en" : "");
   std::optional<std::string> bytes;
   const char* type = "text/plain; charset=utf-8";
   if (file.empty()) {
@@ -502,18 +504,22 @@ void Robot::Parts::Routes() {
 
   // The published results.
   server.Get("/results", [](const Request&, Response& res) { res.set_redirect("/results/", 301); });
-  server.Get(R"(/results/(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
+  server.Get(R"(/results/(en/)?(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
     if (store->Setting("published").value_or("") != "1") {
       const Language language = PageLanguage(req);
       return SendPage(res, 404, MessagePage(language, Pick(language, "Результатов пока нет", "No results yet"),
                                             Pick(language, "Результаты ещё не опубликованы.",
                                                  "The results are not published yet.")));
     }
-    const bool report = req.matches[1].length() > 0;
-    const std::string name = req.matches[2];
-    if (report) return ServeResults(req, res, name);
-    if (name.empty() || name == "index.html") return ServeResults(req, res, "");
-    if (name == "results.csv") return ServeResults(req, res, name);
+    const bool english = req.matches[1].length() > 0;
+    const bool report = req.matches[2].length() > 0;
+    const std::string name = req.matches[3];
+    if (!english && !report && name.empty() && PageLanguage(req) == Language::kEnglish) {
+      return res.set_redirect("/results/en/", 302);  // the English results have pages of their own
+    }
+    if (report) return ServeResults(req, res, name, english);
+    if (name.empty() || name == "index.html") return ServeResults(req, res, "", english);
+    if (name == "results.csv") return ServeResults(req, res, name, english);
     NotFound(req, res);  // nothing else of the folder is public (verdicts.json)
   });
 }

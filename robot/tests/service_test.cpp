@@ -242,6 +242,11 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   EXPECT_NE(results->body.find("<table class=\"results\">"), std::string::npos);
   const std::string someCall = contest.Logs()[0].stem().string();
   EXPECT_NE(client.Get("/results/reports/" + someCall + ".txt")->body.find(someCall), std::string::npos);
+  // In English beside them: their own pages, whose links to the reports stay English.
+  EXPECT_EQ(client.Get("/results/?lang=en")->get_header_value("Location"), "/results/en/");
+  EXPECT_NE(client.Get("/results/en/")->body.find("<html lang=\"en\""), std::string::npos);
+  EXPECT_NE(client.Get("/results/en/reports/" + someCall + ".txt")->body.find("ZELTA TROPHY: log check of " + someCall),
+            std::string::npos);
   for (const char* hidden : {"/results/verdicts.json", "/results/reports/..%2F..%2Frules.ini",
                              "/results/../rules.ini", "/results/reports/../../rules.ini"}) {
     EXPECT_EQ(client.Get(hidden)->status, 404) << hidden;
