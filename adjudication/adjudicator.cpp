@@ -31,6 +31,8 @@ void CopyHeaders(const Log& log, CheckedLog& checked) {
   }
 }
 
+}  // namespace
+
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw AdjudicationError("cannot read " + path.generic_string());
@@ -39,6 +41,8 @@ std::string ReadWholeFile(const fs::path& path) {
   if (in.bad()) throw AdjudicationError("cannot read " + path.generic_string());
   return std::move(bytes).str();
 }
+
+namespace {
 
 std::vector<EntrantLog> ReadLogs(const std::string& logDir, std::vector<std::string>& notes,
                                  const Progress& progress) {

@@ -3,6 +3,7 @@
 // credit (the checked score).
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -29,6 +30,10 @@ struct AdjudicationInput {
   // when there is one (and TMPDIR names no other place), else the temp folder.
   std::string scratchBase;
 };
+
+// ReadWholeFile()
+// The bytes of the file at `path`; throws AdjudicationError when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 // Called as work goes on: the stage ("reading", "scoring", ...), done of total.
 using Progress = std::function<void(std::string_view stage, std::size_t done, std::size_t total)>;

@@ -133,7 +133,7 @@ std::string detail::EntrantReportText(const Contest& contest, std::size_t logInd
   const CheckedLog& log = contest.logs.at(logIndex);
   std::string out = Fill(words.reportTitle, {CleanText(log.call)}) + "\n";
   out += std::string(words.logFile) + ": " + CleanText(log.file) + "\n";
-  const std::string category = detail::CategoryOf(log);
+  const std::string category = detail::CategoryOf(log.headers);
   out += std::string(words.category) + ": " +
          (category.empty() ? std::string(words.unknownCategory) : category) + "\n";
   out += std::string(words.place) + ": " + std::to_string(standing.place) + "\n\n";

@@ -185,9 +185,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text::EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::string CategoryOf(const CheckedLog& log) {
+std::string CategoryOf(const std::vector<std::pair<std::string, std::string>>& headers) {
   std::string category;
-  for (const auto& [key, value] : log.headers) {
+  for (const auto& [key, value] : headers) {
     // CATEGORY-OPERATOR, CATEGORY-POWER, ... of Cabrillo 3.0; one CATEGORY of 2.0.
     if (!StartsWithNoCase(key, "CATEGORY-") && !(key.size() == 8 && StartsWithNoCase(key, "CATEGORY"))) {
       continue;
@@ -205,7 +205,7 @@ std::vector<Standing> Standings(const adjudication::Contest& contest, const Word
   std::vector<std::string> categories;
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
-    categories.push_back(CategoryOf(contest.logs[i]));
+    categories.push_back(CategoryOf(contest.logs[i].headers));
     order.push_back(i);
   }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {

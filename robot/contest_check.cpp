@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "adjudication/adjudicator.h"
 #include "adjudication/outputs.h"
@@ -30,14 +29,6 @@ std::string IsoNow() {
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
   return text;
-}
-
-std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw adjudication::AdjudicationError("cannot read " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return std::move(bytes).str();
 }
 
 void WriteWhole(const fs::path& path, const std::string& bytes) {
@@ -147,7 +138,7 @@ void ContestCheck::Run(std::uint64_t number) {
     input.hostDir = paths_.contestDir;
     const fs::path rulesPath = fs::path(paths_.contestDir) / "rules.ini";
     if (fs::exists(rulesPath, ec)) {
-      input.rules = adjudication::ParseRules(ReadWhole(rulesPath), rulesPath.string());
+      input.rules = adjudication::ParseRules(adjudication::ReadWholeFile(rulesPath), rulesPath.string());
     }
     // A private copy of the plug-in has its own process-wide state.
     fs::copy_file(paths_.pluginPath, pluginCopy, fs::copy_options::overwrite_existing);

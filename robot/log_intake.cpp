@@ -54,11 +54,6 @@ std::optional<long long> ClaimedScoreHeader(const logs::QsoLog& log) {
   return std::nullopt;
 }
 
-std::string Category(const logs::QsoLog& log) {
-  adjudication::CheckedLog checked;
-  for (const auto& header : log.headers) checked.headers.push_back(header);
-  return reports::detail::CategoryOf(checked);
-}
 
 }  // namespace
 
@@ -149,7 +144,7 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
                         log.skipped.empty() ? "the log holds no QSO" : "no QSO of the log can be read");
   }
   summary.format = log.format == logs::LogFormat::kAdif ? "adif" : "cabrillo";
-  summary.category = Category(log);
+  summary.category = reports::detail::CategoryOf(log.headers);
   summary.logClaimedScore = ClaimedScoreHeader(log);
   summary.skippedLines = static_cast<int>(logs::SkippedCount(log));
 
