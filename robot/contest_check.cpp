@@ -23,14 +23,6 @@ namespace {
 // Thrown from the progress of a check that is asked to stop.
 struct CheckStopped {};
 
-std::string IsoNow() {
-  const platform::CalendarTime t = zelta::NowUtc();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
-
 void WriteWhole(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

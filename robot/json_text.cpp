@@ -4,10 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/scoring_run.h"
 #include "reports/report_parts.h"
 #include "text/ascii_text.h"
 
 namespace robot {
+
+std::string IsoNow() {
+  const platform::CalendarTime t = zelta::NowUtc();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
 
 std::string JsonString(std::string_view text) {
   std::string out = "\"";

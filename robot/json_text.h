@@ -33,6 +33,10 @@ class JsonObject {
   std::string text_ = "{";
 };
 
+// IsoNow()
+// The present time, UTC, as the JSON gives times: "2026-12-06T14:03:12Z".
+std::string IsoNow();
+
 // ErrorJson()
 // {"error": "..."}.
 std::string ErrorJson(std::string_view message);

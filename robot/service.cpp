@@ -43,14 +43,6 @@ constexpr char kCookie[] = "zelta_organiser";
 constexpr std::size_t kMaxFormParts = 16;
 constexpr std::size_t kMaxEmail = 254;
 
-std::string IsoNow() {
-  const platform::CalendarTime t = zelta::NowUtc();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return text;
-}
-
 Language PageLanguage(const Request& req) {
   return req.get_param_value("lang") == "en" ? Language::kEnglish : Language::kRussian;
 }
