@@ -175,6 +175,7 @@ std::string ReceiptPage(Language language, const Upload& upload, bool justReceiv
   row("Заявлено в отчёте", "Claimed in the log",
       s.logClaimedScore ? Num(*s.logClaimedScore) : std::string("—"));
   if (upload.replaces) row("Заменяет", "Replaces", HtmlText(*upload.replaces));
+  if (upload.late) row("Принят после срока", "Taken after the deadline", Pick(language, "да, организатором", "yes, by the organiser"), "late");
   body += "</table>\n<h2>" + std::string(Pick(language, "Замечания", "Problems")) + "</h2>\n" +
           ProblemRows(s.problemsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a> · <a href=\"/received" +
@@ -193,7 +194,9 @@ std::string ReceivedPage(Language language, const std::vector<Upload>& newest) {
                      Pick(language, "Получен", "Received") + "</th></tr></thead>\n<tbody>\n";
   for (const Upload& upload : newest) {
     body += "<tr>" + Cell(HtmlText(upload.summary.call)) + Cell(HtmlText(upload.summary.category)) +
-            Cell(ShownTime(upload.received)) + "</tr>\n";
+            Cell(ShownTime(upload.received) +
+                 (upload.late ? std::string(Pick(language, " (после срока)", " (late)")) : std::string())) +
+            "</tr>\n";
   }
   body += "</tbody>\n</table>\n<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a></p>\n";
@@ -253,15 +256,36 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
             "<button type=\"submit\" id=\"run-check\">" +
             Pick(language, "Проверить все отчёты", "Check every log") + "</button></form>\n";
   }
+  // The newest results beside the published ones: /results/ serves the published
+  // snapshot until the organiser publishes a newer one.
+  if (check.hasResults) {
+    body += "<p id=\"newest-results\">" +
+            std::string(Pick(language, "Новейшие результаты: проверка ", "Newest results: the check of ")) +
+            ShownTime(check.resultsChecked) + "</p>\n";
+  }
   if (published) {
     body += "<p id=\"published\">" + std::string(Pick(language, "Результаты опубликованы: ",
                                                        "The results are published: ")) +
-            "<a href=\"/results/\">/results/</a></p>\n";
-  } else if (!check.finished.empty() && check.error.empty() && !check.running) {
+            "<a href=\"/results/\">/results/</a> (" + Pick(language, "проверка ", "the check of ") +
+            ShownTime(check.publishedChecked) + ")</p>\n";
+  }
+  if (check.hasResults && (!published || check.resultsChecked != check.publishedChecked)) {
     body += "<form method=\"post\" action=\"/organiser/publish\">" + csrfField +
             "<button type=\"submit\" id=\"publish\">" +
-            Pick(language, "Опубликовать результаты", "Publish the results") + "</button></form>\n";
+            (published ? Pick(language, "Опубликовать новейшие результаты", "Publish the newest results")
+                       : Pick(language, "Опубликовать результаты", "Publish the results")) +
+            "</button></form>\n";
   }
+  body += "<p><a href=\"/api/logs.zip\" id=\"logs-zip\">" +
+          std::string(Pick(language, "Все отчёты одним архивом (zip)", "Every log in one zip")) + "</a></p>\n";
+  // A log that an entrant sent the organiser: taken after the deadline too, marked late.
+  body += "<h2>" + std::string(Pick(language, "Отчёт от организатора", "A log handed in by the organiser")) +
+          "</h2>\n<form method=\"post\" enctype=\"multipart/form-data\" action=\"/submit?csrf=" + HtmlText(csrf) +
+          (language == Language::kEnglish ? "&amp;lang=en" : "") + "\">\n<input type=\"file\" name=\"log\" id=\"late-log\">\n"
+          "<input type=\"text\" name=\"replaces\" maxlength=\"64\" placeholder=\"R-…\">\n"
+          "<button type=\"submit\" id=\"hand-in\">" +
+          Pick(language, "Принять (после срока — с пометкой)", "Take it (marked late after the deadline)") +
+          "</button></form>\n";
   // Every upload.
   body += "<h2>" + std::string(Pick(language, "Загрузки", "Uploads")) + " (" +
           Num(static_cast<long long>(uploads.size())) + ")</h2>\n<table class=\"uploads\">\n<thead><tr>";
@@ -285,9 +309,10 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
             Cell(Num(s.claimedScore), true) +
             Cell(s.logClaimedScore ? Num(*s.logClaimedScore) : "", true) + Cell(HtmlText(s.email)) +
             Cell(problems) +
-            Cell(upload.supersededBy ? std::string(Pick(language, "заменён ", "replaced by ")) +
-                                           HtmlText(*upload.supersededBy)
-                                     : Pick(language, "учитывается", "counts")) + "</tr>\n";
+            Cell(std::string(upload.late ? Pick(language, "после срока; ", "late; ") : "") +
+                 (upload.supersededBy ? std::string(Pick(language, "заменён ", "replaced by ")) +
+                                            HtmlText(*upload.supersededBy)
+                                      : Pick(language, "учитывается", "counts"))) + "</tr>\n";
   }
   body += "</tbody>\n</table>\n";
   // Refused replacement attempts.
@@ -333,6 +358,7 @@ std::string ReceiptJson(const Upload& upload) {
              .Raw("problems", s.problemsJson)
              .OptionalText("replaces", upload.replaces)
              .OptionalText("superseded_by", upload.supersededBy)
+             .Bool("late", upload.late)
              .Done() + "\n";
 }
 
@@ -343,6 +369,7 @@ std::string ReceivedJson(const std::vector<Upload>& newest) {
                                         .Text("call", newest[i].summary.call)
                                         .Text("category", newest[i].summary.category)
                                         .Text("received", newest[i].received)
+                                        .Bool("late", newest[i].late)
                                         .Done();
   }
   return out + "\n]}\n";

@@ -18,6 +18,7 @@
 
 #include "adjudication/cross_check.h"
 #include "adjudication/rules_file.h"
+#include "robot/archive_route.h"
 #include "host/host_system.h"
 #include "host/scoring_run.h"
 #include "logs/log_notes.h"
@@ -104,6 +105,7 @@ std::optional<std::string> ListedFile(const fs::path& folder, const std::string&
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     if (entry.path().filename().string() == name && entry.is_regular_file(ec)) {
       std::ifstream in(entry.path(), std::ios::binary);
+      if (!in.is_open()) return std::nullopt;  // gone since listed: never an empty answer
       std::ostringstream bytes;
       bytes << in.rdbuf();
       if (in.bad()) return std::nullopt;
@@ -160,7 +162,9 @@ struct Robot::Parts {
   bool Organiser(const Request& req, std::string* csrf = nullptr);
   bool FormAllowed(const Request& req);
   void Unauthorised(const Request& req, Response& res, bool api);
-  void ServeResults(const Request& req, Response& res, const std::string& file, bool english = false);
+  // From the newest results (the organiser's) or the published ones.
+  void ServeResults(const Request& req, Response& res, const std::string& file, bool english = false,
+                    bool published = false);
   void NotFound(const Request& req, Response& res);
 };
 
@@ -219,9 +223,13 @@ UploadBody Robot::Parts::ReadBody(const ContentReader& reader, bool multipart) {
 void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader& reader,
                           bool api) {
   const Language language = api ? ApiLanguage(req) : PageLanguage(req);
-  // Nothing is read of an upload that cannot be taken anyway.
-  if (rules.deadline &&
-      adjudication::SecondsOf(zelta::NowUtc()) >= adjudication::SecondsOf(*rules.deadline)) {
+  // Nothing is read of an upload that cannot be taken anyway. After the deadline only
+  // the organiser hands a log in (the token, or a session's form with its CSRF token),
+  // and it is marked late.
+  const bool pastDeadline =
+      rules.deadline && adjudication::SecondsOf(zelta::NowUtc()) >= adjudication::SecondsOf(*rules.deadline);
+  const bool late = pastDeadline && FormAllowed(req);
+  if (pastDeadline && !late) {
     return Refuse(res, api, language, 403,
                   std::string(Pick(language, "Отчёты принимались до ", "Logs were received until ")) +
                       PeriodTime(*rules.deadline) + " UTC" +
@@ -308,15 +316,29 @@ void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader
     return Refuse(res, api, language, 400, message);
   }
   summary.email = body.email;
-  const Store::AddResult added = store->Add(summary, body.log, body.replaces, IsoNow());
+  const Store::AddResult added = store->Add(summary, body.log, body.replaces, IsoNow(), late);
+  if (added.refusal == Store::Refusal::kNotNewest) {
+    return Refuse(res, api, language, 409,
+                  std::string(Pick(language, "Отчёт с этой квитанцией уже заменён более поздней загрузкой. ",
+                                   "The log of this receipt has been replaced by a later upload. ")) +
+                      Pick(language, "Чтобы заменить отчёт, укажите квитанцию его последней загрузки.",
+                           "To replace a log, give the receipt of its newest upload."));
+  }
   if (!added.stored) {
     const robot::Upload& newest = *added.newestOfCall;
+    const bool otherCall = added.given && text::AsciiUpper(added.given->summary.call) != text::AsciiUpper(summary.call);
     const std::string when = newest.received.substr(0, 10) + " " + newest.received.substr(11, 8) + " UTC";
     return Refuse(res, api, language, 409,
                   std::string(Pick(language, "Отчёт ", "A log for ")) + summary.call +
                       Pick(language, " уже получен ", " was received on ") + when +
                       Pick(language, ". Чтобы заменить его, укажите номер квитанции той загрузки.",
-                           ". To replace it, give the receipt number of that upload."));
+                           ". To replace it, give the receipt number of that upload.") +
+                      (otherCall ? std::string(Pick(language, " Указанная квитанция — отчёта ",
+                                                    " The receipt given is that of the log of ")) +
+                                       added.given->summary.call +
+                                       Pick(language, "; позывной, у которого есть отчёт, сохраняет его.",
+                                            "; a call that has a log keeps it.")
+                                 : std::string()));
   }
   say("received " + summary.call + " (" + ReceiptStem(added.stored->receipt) + ", " +
       std::to_string(summary.qsos) + " QSOs)");
@@ -358,8 +380,9 @@ void Robot::Parts::Unauthorised(const Request& req, Response& res, bool api) {
 // `file`: "" for the results page, "results.csv", or the name of a report; in English
 // from the results' en/ folder.
 void Robot::Parts::ServeResults(const Request& req, Response& res, const std::string& file,
-                                bool english) {
-  const fs::path results = contestDir / "results" / (english ? "en" : "");
+                                bool english, bool published) {
+  const fs::path results =
+      fs::path(published ? check->PublishedFolder() : check->ResultsFolder()) / (english ? "en" : "");
   std::optional<std::string> bytes;
   const char* type = "text/plain; charset=utf-8";
   if (file.empty()) {
@@ -418,8 +441,9 @@ void Robot::Parts::Routes() {
   server.Get("/organiser", [this](const Request& req, Response& res) {
     std::string csrf;
     if (!Organiser(req, &csrf)) return Unauthorised(req, res, false);
-    SendPage(res, 200, OrganiserPage(PageLanguage(req), store->All(), store->Attempts(), check->Status(),
-                                     store->Setting("published").value_or("") == "1", csrf));
+    const CheckStatus status = check->Status();
+    SendPage(res, 200, OrganiserPage(PageLanguage(req), store->All(), store->Attempts(), status,
+                                     status.published, csrf));
   });
   server.Post("/organiser/login", [this](const Request& req, Response& res) {
     if (!organiser->IsToken(text::TrimBlanks(req.get_param_value("token")))) {
@@ -451,7 +475,7 @@ void Robot::Parts::Routes() {
   });
   server.Post("/organiser/publish", [this](const Request& req, Response& res) {
     if (!FormAllowed(req)) return Unauthorised(req, res, false);
-    if (check->HasResults()) store->SetSetting("published", "1");
+    if (check->Publish()) store->SetSetting("published", "1");
     res.set_redirect(PageLanguage(req) == Language::kEnglish ? "/organiser?lang=en" : "/organiser", 303);
   });
   server.Get(R"(/organiser/results/(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
@@ -471,6 +495,9 @@ void Robot::Parts::Routes() {
                            .Number("total", static_cast<long long>(status.total))
                            .Text("finished", status.finished)
                            .Text("error", status.error)
+                           .Text("results_checked", status.resultsChecked)
+                           .Bool("published", status.published)
+                           .Text("published_checked", status.publishedChecked)
                            .Done() + "\n");
   });
   server.Post("/api/check", [this](const Request& req, Response& res) {
@@ -487,17 +514,25 @@ void Robot::Parts::Routes() {
   });
   server.Post("/api/publish", [this](const Request& req, Response& res) {
     if (!FormAllowed(req)) return Unauthorised(req, res, true);
-    if (!check->HasResults()) {
+    if (!check->Publish()) {
       return SendJson(res, 409, ErrorJson("there are no results to publish: run the check first"));
     }
     store->SetSetting("published", "1");
-    SendJson(res, 200, JsonObject().Bool("published", true).Text("results", "/results/").Done() + "\n");
+    SendJson(res, 200, JsonObject()
+                           .Bool("published", true)
+                           .Text("results", "/results/")
+                           .Text("checked", check->Status().publishedChecked)
+                           .Done() + "\n");
   });
+
+  AddArchiveRoute(server, *store, robotDir.string(),
+                  {[this](const Request& req) { return Organiser(req); },
+                   [this](const Request& req, Response& res) { Unauthorised(req, res, true); }});
 
   // The published results.
   server.Get("/results", [](const Request&, Response& res) { res.set_redirect("/results/", 301); });
   server.Get(R"(/results/(en/)?(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
-    if (store->Setting("published").value_or("") != "1") {
+    if (!check->Status().published) {
       const Language language = PageLanguage(req);
       return SendPage(res, 404, MessagePage(language, Pick(language, "Результатов пока нет", "No results yet"),
                                             Pick(language, "Результаты ещё не опубликованы.",
@@ -509,9 +544,9 @@ void Robot::Parts::Routes() {
     if (!english && !report && name.empty() && PageLanguage(req) == Language::kEnglish) {
       return res.set_redirect("/results/en/", 302);  // the English results have pages of their own
     }
-    if (report) return ServeResults(req, res, name, english);
-    if (name.empty() || name == "index.html") return ServeResults(req, res, "", english);
-    if (name == "results.csv") return ServeResults(req, res, name, english);
+    if (report) return ServeResults(req, res, name, english, true);
+    if (name.empty() || name == "index.html") return ServeResults(req, res, "", english, true);
+    if (name == "results.csv") return ServeResults(req, res, name, english, true);
     NotFound(req, res);  // nothing else of the folder is public (verdicts.json)
   });
 }
