@@ -174,9 +174,12 @@ Store::Store(const std::string& path) {
     sqlite3_busy_timeout(db_, 10000);
     // WAL, and every commit synced to disk before it returns: a receipted upload
     // survives a crash of the robot or of the machine.
-    Statement wal(db_, "PRAGMA journal_mode=WAL");
-    if (!wal.Step() || wal.Text(0) != "wal") {
-      throw StoreError("the robot's database " + path + " cannot be put in WAL mode");
+    {
+      // Finalized at once: a statement left open would hold the schema's transaction.
+      Statement wal(db_, "PRAGMA journal_mode=WAL");
+      if (!wal.Step() || wal.Text(0) != "wal") {
+        throw StoreError("the robot's database " + path + " cannot be put in WAL mode");
+      }
     }
     Execute(db_, "PRAGMA synchronous=FULL");
     Execute(db_, kSchema);
@@ -190,7 +193,7 @@ Store::Store(const std::string& path) {
                               " INSERT OR REPLACE INTO settings(key, value) VALUES('write-probe', '');",
                               nullptr, nullptr, nullptr) == SQLITE_OK;
       const std::string reason = sqlite3_errmsg(db_);
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
       if (!writable) throw StoreError("cannot write the robot's database " + path + ": " + reason);
     }
     if (!writable) {

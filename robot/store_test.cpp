@@ -159,11 +159,11 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
                           "DELETE FROM late_uploads"}) {
     EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   }
+  EXPECT_EQ(store.All().size(), 1u);
   // A database of the version before the late logs: opened, it gains what it lacks.
   EXPECT_EQ(sqlite3_exec(db, "DROP TABLE late_uploads; DROP INDEX uploads_by_replaces", nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
-  EXPECT_EQ(store.All().size(), 1u);
   Store reopened(path);
   ASSERT_EQ(reopened.Newest().size(), 1u);
   EXPECT_FALSE(reopened.Newest().front().late);
