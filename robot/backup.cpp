@@ -80,7 +80,9 @@ void BackUpDatabase(const std::string& from, const std::string& to) {
     Connection source(from, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, "the robot's database");
     if (FirstValue(source.get(), "SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'uploads'") !=
         "uploads") {
-      fail(from + " is not the robot's database (it has no uploads)");
+      const std::string reason = sqlite3_errcode(source.get()) == SQLITE_OK ? "it has no uploads table"
+                                                                            : sqlite3_errmsg(source.get());
+      fail(from + " is not the robot's database (" + reason + ")");
     }
     {
       Connection copy(partial.string(),
