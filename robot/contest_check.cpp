@@ -164,11 +164,6 @@ CheckStatus ContestCheck::Status() {
   return status;
 }
 
-bool ContestCheck::HasResults() {
-  const std::lock_guard lock(folders_);
-  std::error_code ec;
-  return fs::is_regular_file(fs::path(ResultsFolder()) / "index.html", ec);
-}
 
 void ContestCheck::Stop() {
   stopping_ = true;

@@ -45,9 +45,6 @@ class ContestCheck {
 
   CheckStatus Status();
 
-  // Whether the results of a whole check are there to publish.
-  bool HasResults();
-
   // Publish()
   // Puts a copy of the newest results in place of the published ones; false when
   // there are none. Throws std::runtime_error when the copy cannot be written (the

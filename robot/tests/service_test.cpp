@@ -236,6 +236,19 @@ TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
   EXPECT_EQ(Field(taken, "late"), "true");
   EXPECT_EQ(robot::JsonField(lateClient.Get("/api/received")->body, "late").value_or(""), "true");
   EXPECT_NE(lateClient.Get("/receipt/" + Field(taken, "receipt"))->body.find("id=\"late\""), std::string::npos);
+  // And with the form of the organiser's page, whose CSRF token comes in its address.
+  const auto login = lateClient.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
+  const std::string cookie = login->get_header_value("Set-Cookie");
+  const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+  const std::string organiserPage = lateClient.Get("/organiser", session)->body;
+  const std::size_t action = organiserPage.find("action=\"/submit?csrf=");
+  ASSERT_NE(action, std::string::npos);
+  const std::string csrf = organiserPage.substr(action + 21, 64);
+  const httplib::MultipartFormDataItems form = {{"log", CabrilloLog("Q2FORM", 5), "q2form.cbr", ""}};
+  EXPECT_EQ(lateClient.Post("/submit?csrf=" + csrf.substr(1) + "0", session, form)->status, 403);
+  const auto handedIn = lateClient.Post("/submit?csrf=" + csrf, session, form);
+  EXPECT_EQ(handedIn->status, 200);
+  EXPECT_NE(handedIn->body.find("id=\"late\""), std::string::npos);
 }
 
 TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
@@ -344,13 +357,22 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   EXPECT_EQ(Field(status, "published"), "true");
   EXPECT_EQ(Field(status, "results_checked"), Field(status, "finished"));
   EXPECT_NE(Field(status, "published_checked"), "");
+  const std::string rules = Read(contest.Path() / "rules.ini");
   std::ofstream(contest.Path() / "rules.ini", std::ios::app) << "Start=never\n";
   EXPECT_EQ(checker.Post("/api/check", bearer, "", "text/plain")->status, 500);
+  std::ofstream(contest.Path() / "rules.ini", std::ios::trunc) << rules;
   EXPECT_NE(client.Get("/organiser/results/", bearer)->body.find("Q9SNAP"), std::string::npos);
   EXPECT_EQ(client.Get("/results/")->body, publishedPage);
   EXPECT_FALSE(fs::exists(contest.Path() / "results.writing"));
   EXPECT_EQ(Field(client.Post("/api/publish", bearer, "", "text/plain"), "checked"), Field(status, "results_checked"));
   EXPECT_NE(client.Get("/results/")->body.find("Q9SNAP"), std::string::npos);
+
+  // Results published by an earlier robot, served from results/ itself: a robot started
+  // on that folder publishes them as its snapshot.
+  fs::remove_all(contest.Path() / "published");
+  const ServedRobot upgraded(contest.Path());
+  httplib::Client upgradedClient("127.0.0.1", upgraded.Port());
+  EXPECT_NE(upgradedClient.Get("/results/")->body.find("Q9SNAP"), std::string::npos);
 }
 
 TEST(RobotService, TextFromLogsStaysTextAndNothingLeavesTheRobotsFolder) {
