@@ -45,18 +45,23 @@ std::string ReadStamp(const fs::path& folder) {
   return line;
 }
 
-// PutInPlace()
-// Puts the complete folder `ready` in place of `target` in one step: its files are
-// first on disk, then the two folders are swapped (or `ready` renamed, when there is
-// no `target` yet), and the old one is removed. A reader opens a file of the old
-// snapshot or of the new one, never a file being written.
-void PutInPlace(const fs::path& ready, const fs::path& target) {
-  const int folder = open(ready.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0 || syncfs(folder) != 0) {
-    if (folder >= 0) close(folder);
-    throw std::runtime_error("cannot write " + ready.string() + " to disk");
+// SyncToDisk()
+// Returns when every file written under `folder` is on disk.
+void SyncToDisk(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || syncfs(fd) != 0) {
+    if (fd >= 0) close(fd);
+    throw std::runtime_error("cannot write " + folder.string() + " to disk");
   }
-  close(folder);
+  close(fd);
+}
+
+// PutInPlace()
+// Puts the complete folder `ready`, its files on disk, in place of `target` in one
+// step: the two folders are swapped (or `ready` renamed, when there is no `target`
+// yet), and the old one is removed. A reader opens a file of the old snapshot or of
+// the new one, never a file being written.
+void PutInPlace(const fs::path& ready, const fs::path& target) {
   std::error_code ec;
   if (fs::exists(target, ec)) {
     if (renameat2(AT_FDCWD, ready.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
@@ -105,6 +110,11 @@ ContestCheck::ContestCheck(Store& store, CheckPaths paths) : store_(store), path
   }
 }
 
+bool ContestCheck::Published() const {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(PublishedFolder()) / "index.html", ec);
+}
+
 std::string ContestCheck::ResultsFolder() const { return (fs::path(paths_.contestDir) / "results").string(); }
 
 std::string ContestCheck::PublishedFolder() const {
@@ -120,6 +130,7 @@ bool ContestCheck::Publish() {
   fs::remove_all(writing, ec);
   try {
     fs::copy(results, writing, fs::copy_options::recursive);
+    SyncToDisk(writing);
     PutInPlace(writing, PublishedFolder());
   } catch (...) {
     fs::remove_all(writing, ec);
@@ -238,6 +249,7 @@ void ContestCheck::Run(std::uint64_t number) {
     }
     finished = IsoNow();
     WriteWhole(writing / kStamp, finished + "\n");
+    SyncToDisk(writing);
     {
       const std::lock_guard lock(folders_);
       PutInPlace(writing, ResultsFolder());

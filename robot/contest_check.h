@@ -51,6 +51,10 @@ class ContestCheck {
   // published results are then as they were).
   bool Publish();
 
+  // Published()
+  // Whether results are published; never waits for a check or a publishing.
+  bool Published() const;
+
   // ResultsFolder(), PublishedFolder()
   // The newest results (the organiser's), and the published ones (everyone's).
   std::string ResultsFolder() const;

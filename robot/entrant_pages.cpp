@@ -25,7 +25,7 @@ void Robot::Parts::EntrantRoutes() {
   });
   server.Get("/results", [](const Request&, Response& res) { res.set_redirect("/results/", 301); });
   server.Get(R"(/results/(en/)?(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {
-    if (!check->Status().published) {
+    if (!check->Published()) {
       const Language language = PageLanguage(req);
       return SendPage(res, 404, MessagePage(language, Pick(language, "Результатов пока нет", "No results yet"),
                                             Pick(language, "Результаты ещё не опубликованы.",
