@@ -161,9 +161,23 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   EXPECT_GT(one, 0);
   EXPECT_EQ(scoreWith("Q0WAA\r\nQ1WBA\r\nQ9ZZZZ\r\n", "Q9AAB"), 2 * (one + 1));
 
+  // The organiser's page: the counting logs with their problems counted by kind (the
+  // upload's own page has them in full), the superseded uploads apart.
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
+  ASSERT_EQ(client.Post("/api/logs",
+                        CabrilloLog("Q9PROB", 3, "QSO: 14000 FM 2026-12-06 0901 Q9PROB 599 001 Q2XYZ 599 017\r\n"),
+                        "text/plain")->status,
+            200);
+  const std::string desk = client.Get("/organiser?lang=en", bearer)->body;
+  EXPECT_NE(desk.find("refused 1"), std::string::npos);
+  EXPECT_EQ(desk.find("QSO refused:"), std::string::npos);
+  const std::size_t superseded = desk.find("id=\"superseded\">Superseded uploads (2)");
+  ASSERT_NE(superseded, std::string::npos);
+  EXPECT_NE(desk.find(number), std::string::npos);
+  EXPECT_GT(desk.find(number), superseded) << "the replaced upload is listed apart, only";
+
   // Every upload in one zip for the organiser: the original bytes, superseded ones too.
   EXPECT_EQ(client.Get("/api/logs.zip")->status, 401);
-  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
   const auto zip = client.Get("/api/logs.zip", bearer);
   ASSERT_EQ(zip->status, 200);
   EXPECT_EQ(zip->get_header_value("Content-Type"), "application/zip");
@@ -181,7 +195,7 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   EXPECT_TRUE(row(number).ends_with(",no,,no")) << "the first upload counts no more: " << row(number);
   EXPECT_TRUE(row(Field(replaced, "receipt")).ends_with(",no," + number + ",yes")) << row(Field(replaced, "receipt"));
   EXPECT_TRUE(row(typo).ends_with(",no")) << "the mistyped call counts no more: " << row(typo);
-  EXPECT_EQ(members.size(), 9u) << "eight uploads and the manifest";
+  EXPECT_EQ(members.size(), 10u) << "nine uploads and the manifest";
   for (const auto& entry : fs::directory_iterator(contest.Path() / "robot")) {
     EXPECT_NE(entry.path().extension(), ".zip") << "the archive is removed once sent";
   }
