@@ -38,6 +38,16 @@ void Robot::Parts::OrganiserRoutes() {
     res.set_header("Cache-Control", "no-store");
     res.set_content(store->Content(upload->id), "application/octet-stream");
   });
+  // The bytes of a refused attempt, so that the organiser can take that log.
+  server.Get(R"(/organiser/attempts/(\d{1,18}))", [this](const Request& req, Response& res) {
+    if (!Organiser(req)) return Unauthorised(req, res, false);
+    const std::optional<std::string> bytes = store->AttemptContent(std::stoll(req.matches[1]));
+    if (!bytes) return SendJson(res, 404, ErrorJson("there is no kept attempt with this number"));
+    res.set_header("Content-Disposition",
+                   "attachment; filename=\"attempt-" + std::string(req.matches[1]) + ".txt\"");
+    res.set_header("Cache-Control", "no-store");
+    res.set_content(*bytes, "application/octet-stream");
+  });
   server.Post("/organiser/check", [this](const Request& req, Response& res) {
     if (!FormAllowed(req)) return Unauthorised(req, res, false);
     check->Start();

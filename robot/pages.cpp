@@ -379,7 +379,11 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
     for (const ReplacementAttempt& a : attempts) {
       body += "<tr>" + Cell(ShownTime(a.at)) + Cell(HtmlText(a.call)) +
               Cell(a.receiptGiven ? Pick(language, "неверная", "wrong") : Pick(language, "не дана", "none")) +
-              Cell(HtmlText(a.sha256.substr(0, 16))) + Cell(HtmlText(a.email)) + "</tr>\n";
+              Cell(HtmlText(a.sha256.substr(0, 16)) +
+                   (a.kept ? " (<a href=\"/organiser/attempts/" + Num(a.id) + "\">" + Pick(language, "файл", "file") +
+                                 "</a>)"
+                           : std::string())) +
+              Cell(HtmlText(a.email)) + "</tr>\n";
     }
     body += "</tbody>\n</table>\n";
   }

@@ -36,7 +36,14 @@ constexpr const char* kSchema =
     "CREATE TRIGGER IF NOT EXISTS late_never_change BEFORE UPDATE ON late_uploads"
     " BEGIN SELECT RAISE(ABORT, 'an upload is never changed'); END;"
     "CREATE TRIGGER IF NOT EXISTS late_never_deleted BEFORE DELETE ON late_uploads"
-    " BEGIN SELECT RAISE(ABORT, 'an upload is never deleted'); END;";
+    " BEGIN SELECT RAISE(ABORT, 'an upload is never deleted'); END;"
+    // The bytes of a refused attempt, so that the organiser can take that log.
+    "CREATE TABLE IF NOT EXISTS attempt_contents("
+    " attempt_id INTEGER PRIMARY KEY REFERENCES replacement_attempts(id), content BLOB NOT NULL);"
+    "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_change BEFORE UPDATE ON attempt_contents"
+    " BEGIN SELECT RAISE(ABORT, 'an attempt is never changed'); END;"
+    "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_deleted BEFORE DELETE ON attempt_contents"
+    " BEGIN SELECT RAISE(ABORT, 'an attempt is never deleted'); END;";
 
 // Every column of an upload but its bytes, the receipt of the upload that replaced
 // it (one that names it; else the next of its call), and whether it came late.
@@ -240,6 +247,8 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
     attempt.Bind(1, receivedUtc).Bind(2, summary.call).Bind(3, replaces.empty() ? 0LL : 1LL)
         .Bind(4, summary.sha256).Bind(5, static_cast<long long>(summary.bytes)).Bind(6, summary.email);
     attempt.Step();
+    Statement keep(db_, "INSERT INTO attempt_contents(attempt_id, content) VALUES(?1, ?2)");
+    keep.Bind(1, static_cast<long long>(sqlite3_last_insert_rowid(db_))).BindBlob(2, content).Step();
     transaction.Commit();
     return result;
   }
@@ -348,8 +357,9 @@ void Store::EachNewestContent(
 std::vector<ReplacementAttempt> Store::Attempts() {
   const std::lock_guard lock(mutex_);
   Statement query(db_,
-                  "SELECT id, at, call, receipt_given, sha256, bytes, email"
-                  " FROM replacement_attempts ORDER BY id");
+                  "SELECT a.id, a.at, a.call, a.receipt_given, a.sha256, a.bytes, a.email,"
+                  " EXISTS(SELECT 1 FROM attempt_contents c WHERE c.attempt_id = a.id)"
+                  " FROM replacement_attempts a ORDER BY a.id");
   std::vector<ReplacementAttempt> attempts;
   while (query.Step()) {
     ReplacementAttempt a;
@@ -360,9 +370,18 @@ std::vector<ReplacementAttempt> Store::Attempts() {
     a.sha256 = query.Text(4);
     a.bytes = query.Int(5);
     a.email = query.Text(6);
+    a.kept = query.Int(7) != 0;
     attempts.push_back(std::move(a));
   }
   return attempts;
+}
+
+std::optional<std::string> Store::AttemptContent(std::int64_t id) {
+  const std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT content FROM attempt_contents WHERE attempt_id = ?1");
+  query.Bind(1, static_cast<long long>(id));
+  if (!query.Step()) return std::nullopt;
+  return query.Text(0);
 }
 
 std::optional<std::string> Store::Setting(const std::string& key) {

@@ -59,6 +59,7 @@ struct ReplacementAttempt {
   std::string sha256;
   std::int64_t bytes = 0;
   std::string email;
+  bool kept = false;                 // its bytes are kept (attempts since they are)
 };
 
 class Store {
@@ -91,7 +92,8 @@ class Store {
   //   one (its call was mistyped: it then counts no log, and its owner may upload
   //   without a receipt), and no receipt stores the first log of the call;
   // - the receipt of an upload replaced since is refused.
-  // A refusal records a ReplacementAttempt and says why. `late` marks a log taken after the deadline. Returns only after
+  // A refusal records a ReplacementAttempt, its bytes kept for the organiser, and
+  // says why. `late` marks a log taken after the deadline. Returns only after
   // the commit is on disk. `receivedUtc` is "YYYY-MM-DDTHH:MM:SSZ". Throws StoreError.
   AddResult Add(const UploadSummary& summary, const std::string& content,
                 const std::string& replaces, const std::string& receivedUtc, bool late = false);
@@ -114,6 +116,10 @@ class Store {
   void EachNewestContent(const std::function<void(const Upload&, const std::string&)>& take);
 
   std::vector<ReplacementAttempt> Attempts();
+
+  // AttemptContent()
+  // The bytes of refused attempt `id`; nullopt when they were not kept.
+  std::optional<std::string> AttemptContent(std::int64_t id);
 
   // Setting(), SetSetting()
   // The robot's own values (such as whether the results are published).

@@ -87,6 +87,9 @@ TEST(Store, ReplacingALogNeedsTheReceiptOfTheCallsNewestUpload) {
   EXPECT_TRUE(attempts[2].receiptGiven);
   EXPECT_TRUE(attempts[3].receiptGiven);
   EXPECT_EQ(attempts[4].call, "Q2XYZ");
+  EXPECT_EQ(store.AttemptContent(attempts[2].id), "a receipt one digit off") << "its bytes are kept";
+  EXPECT_TRUE(attempts[2].kept);
+  EXPECT_FALSE(store.AttemptContent(attempts[4].id + 1));
 }
 
 // The entrant's first upload had a mistyped call: the receipt of that log, given with
@@ -143,6 +146,7 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
     receipt = store.Add(Log("Q1ABC", "op@example.org"), std::string("\0\xFF\r\n", 4), "", kNow, true)
                   .stored->receipt;
     store.SetSetting("published", "1");
+    EXPECT_FALSE(store.Add(Log("Q1ABC"), "refused", "", kNow).stored);
   }
   Store store(path);
   const auto found = store.Find(receipt);
@@ -156,7 +160,7 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   for (const char* sql : {"DELETE FROM uploads", "UPDATE uploads SET call = 'Q9ZZZ'",
                           "UPDATE uploads SET content = x'00'", "UPDATE late_uploads SET upload_id = 2",
-                          "DELETE FROM late_uploads"}) {
+                          "DELETE FROM late_uploads", "DELETE FROM attempt_contents"}) {
     EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   }
   EXPECT_EQ(store.All().size(), 1u);

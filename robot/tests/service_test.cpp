@@ -176,6 +176,12 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   EXPECT_NE(desk.find(number), std::string::npos);
   EXPECT_GT(desk.find(number), superseded) << "the replaced upload is listed apart, only";
 
+  // A refused upload's bytes are kept for the organiser.
+  EXPECT_EQ(client.Get("/organiser/attempts/1")->status, 401);
+  EXPECT_EQ(client.Get("/organiser/attempts/1", bearer)->body, first);
+  EXPECT_EQ(client.Get("/organiser/attempts/999", bearer)->status, 404);
+  EXPECT_NE(desk.find("href=\"/organiser/attempts/1\""), std::string::npos);
+
   // Every upload in one zip for the organiser: the original bytes, superseded ones too.
   EXPECT_EQ(client.Get("/api/logs.zip")->status, 401);
   const auto zip = client.Get("/api/logs.zip", bearer);
