@@ -40,6 +40,7 @@ void AddAdjudicate(CLI::App& zelta, Commands& commands);
 void AddSimulate(CLI::App& zelta, Commands& commands);
 void AddRobot(CLI::App& zelta, Commands& commands);   // Linux only: zelta.exe has neither
 void AddSubmit(CLI::App& zelta, Commands& commands);
+void AddBackup(CLI::App& zelta, Commands& commands);   // Linux only, as the robot
 
 // AbsentCommand()
 // Why this build has no command `name` that another build has; empty for a name

@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
   cli::AddSimulate(zelta, commands);
   cli::AddRobot(zelta, commands);
   cli::AddSubmit(zelta, commands);
+  cli::AddBackup(zelta, commands);
   for (const cli::Command& command : commands) command.app->allow_extras();
 
   std::vector<const char*> args(argv, argv + argc);

@@ -26,8 +26,9 @@ void AddRobot(CLI::App& zelta, Commands& commands) {
       "bytes and the organiser's token (robot/organiser.token, made at the first start)\n"
       "in CONTESTDIR/robot. Entrants use / (upload), /receipt/NUMBER and /received; the\n"
       "organiser /organiser (checks the newest log of every call as `zelta adjudicate`\n"
-      "does, into CONTESTDIR/results, and publishes them at /results/). Put it behind a\n"
-      "TLS reverse proxy to serve it to the Internet.");
+      "does, into CONTESTDIR/results, and publishes a copy of them, CONTESTDIR/published,\n"
+      "at /results/; GET /api/logs.zip gives every upload). Put it behind a TLS reverse\n"
+      "proxy to serve it to the Internet. `zelta backup` copies its database meanwhile.");
   command->add_option("CONTESTDIR", options->contestDir, "the contest's folder")->required();
   command->add_option("--listen", options->listen,
                       "the address and port to serve on (default 127.0.0.1:8080)")

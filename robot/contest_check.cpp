@@ -1,6 +1,11 @@
 #include "robot/contest_check.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 
@@ -30,6 +35,44 @@ void WriteWhole(const fs::path& path, const std::string& bytes) {
   if (!out) throw adjudication::AdjudicationError("cannot write " + path.string());
 }
 
+// In every snapshot: the time its check ended.
+constexpr char kStamp[] = "checked.txt";
+
+std::string ReadStamp(const fs::path& folder) {
+  std::ifstream in(folder / kStamp, std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// SyncToDisk()
+// Returns when every file written under `folder` is on disk.
+void SyncToDisk(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || syncfs(fd) != 0) {
+    if (fd >= 0) close(fd);
+    throw std::runtime_error("cannot write " + folder.string() + " to disk");
+  }
+  close(fd);
+}
+
+// PutInPlace()
+// Puts the complete folder `ready`, its files on disk, in place of `target` in one
+// step: the two folders are swapped (or `ready` renamed, when there is no `target`
+// yet), and the old one is removed. A reader opens a file of the old snapshot or of
+// the new one, never a file being written.
+void PutInPlace(const fs::path& ready, const fs::path& target) {
+  std::error_code ec;
+  if (fs::exists(target, ec)) {
+    if (renameat2(AT_FDCWD, ready.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+      throw std::runtime_error("cannot put " + ready.string() + " in place of " + target.string());
+    }
+    fs::remove_all(ready, ec);  // the old snapshot, now under the new one's name
+  } else {
+    fs::rename(ready, target);
+  }
+}
+
 std::string SummaryTableJson(const adjudication::Contest& contest) {
   std::string out = "[";
   for (const adjudication::CheckedLog& log : contest.logs) {
@@ -53,7 +96,48 @@ std::string SummaryTableJson(const adjudication::Contest& contest) {
 
 }  // namespace
 
-ContestCheck::ContestCheck(Store& store, CheckPaths paths) : store_(store), paths_(std::move(paths)) {}
+ContestCheck::ContestCheck(Store& store, CheckPaths paths) : store_(store), paths_(std::move(paths)) {
+  // Results published by an earlier version of the robot were served from results/
+  // itself: they become the published snapshot.
+  std::error_code ec;
+  if (store_.Setting("published").value_or("") == "1" &&
+      !fs::exists(fs::path(PublishedFolder()) / "index.html", ec)) {
+    try {
+      Publish();
+    } catch (const std::exception&) {
+      // Left unpublished: the organiser publishes again.
+    }
+  }
+}
+
+bool ContestCheck::Published() const {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(PublishedFolder()) / "index.html", ec);
+}
+
+std::string ContestCheck::ResultsFolder() const { return (fs::path(paths_.contestDir) / "results").string(); }
+
+std::string ContestCheck::PublishedFolder() const {
+  return (fs::path(paths_.contestDir) / "published").string();
+}
+
+bool ContestCheck::Publish() {
+  const std::lock_guard lock(folders_);
+  const fs::path results = ResultsFolder();
+  const fs::path writing = fs::path(paths_.contestDir) / "published.writing";
+  std::error_code ec;
+  if (!fs::is_regular_file(results / "index.html", ec)) return false;
+  fs::remove_all(writing, ec);
+  try {
+    fs::copy(results, writing, fs::copy_options::recursive);
+    SyncToDisk(writing);
+    PutInPlace(writing, PublishedFolder());
+  } catch (...) {
+    fs::remove_all(writing, ec);
+    throw;
+  }
+  return true;
+}
 
 ContestCheck::~ContestCheck() { Stop(); }
 
@@ -77,14 +161,20 @@ CheckStatus ContestCheck::Wait(std::uint64_t number) {
 }
 
 CheckStatus ContestCheck::Status() {
-  const std::lock_guard lock(mutex_);
-  return status_;
+  CheckStatus status;
+  {
+    const std::lock_guard lock(mutex_);
+    status = status_;
+  }
+  const std::lock_guard lock(folders_);
+  std::error_code ec;
+  status.resultsChecked = ReadStamp(ResultsFolder());
+  status.publishedChecked = ReadStamp(PublishedFolder());
+  status.hasResults = fs::is_regular_file(fs::path(ResultsFolder()) / "index.html", ec);
+  status.published = fs::is_regular_file(fs::path(PublishedFolder()) / "index.html", ec);
+  return status;
 }
 
-bool ContestCheck::HasResults() {
-  const std::lock_guard lock(mutex_);
-  return succeeded_ && !status_.running;
-}
 
 void ContestCheck::Stop() {
   stopping_ = true;
@@ -108,14 +198,18 @@ void ContestCheck::Run(std::uint64_t number) {
   const fs::path work = fs::path(paths_.robotDir) / "check";
   const fs::path logDir = work / ("logs-" + std::to_string(number));
   const fs::path pluginCopy = work / ("plugin-" + std::to_string(number) + "-" + fs::path(paths_.pluginPath).filename().string());
+  // The results are written apart and put in place only when complete.
+  const fs::path writing = fs::path(paths_.contestDir) / "results.writing";
   std::string error;
   std::string summary = "[]";
+  std::string finished;
   int logs = 0;
   try {
     // The check changes folders as it goes: on this thread only.
     EnterFolderOnThisThread(paths_.robotDir);
     std::error_code ec;
     fs::remove_all(work, ec);
+    fs::remove_all(writing, ec);
     fs::create_directories(logDir);
     // The newest log of each call under a name that tells nothing secret.
     store_.EachNewestContent([&](const Upload& upload, const std::string& bytes) {
@@ -146,13 +240,19 @@ void ContestCheck::Run(std::uint64_t number) {
         });
     plugin.Unload();
     Progress("writing the results", 0, contest.logs.size());
-    const fs::path out = fs::path(paths_.contestDir) / "results";
-    fs::create_directories(out);
-    WriteWhole(out / "verdicts.json", adjudication::VerdictsJson(contest));
+    fs::create_directories(writing);
+    WriteWhole(writing / "verdicts.json", adjudication::VerdictsJson(contest));
     // The results in Russian, and in English beside them (en/).
-    if (!reports::WriteReports(contest, out.string(), reports::Language::kRussian, error) ||
-        !reports::WriteReports(contest, (out / "en").string(), reports::Language::kEnglish, error)) {
+    if (!reports::WriteReports(contest, writing.string(), reports::Language::kRussian, error) ||
+        !reports::WriteReports(contest, (writing / "en").string(), reports::Language::kEnglish, error)) {
       throw adjudication::AdjudicationError(error);
+    }
+    finished = IsoNow();
+    WriteWhole(writing / kStamp, finished + "\n");
+    SyncToDisk(writing);
+    {
+      const std::lock_guard lock(folders_);
+      PutInPlace(writing, ResultsFolder());
     }
     summary = SummaryTableJson(contest);
     error.clear();
@@ -164,13 +264,13 @@ void ContestCheck::Run(std::uint64_t number) {
   }
   std::error_code ec;
   fs::remove_all(work, ec);
+  fs::remove_all(writing, ec);
   const std::lock_guard lock(mutex_);
   status_.running = false;
-  status_.finished = IsoNow();
+  status_.finished = finished.empty() ? IsoNow() : finished;
   status_.error = error;
   status_.logs = logs;
   status_.summaryJson = error.empty() ? summary : "[]";
-  succeeded_ = error.empty();
   finished_ = number;
   ended_.notify_all();
 }

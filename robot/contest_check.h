@@ -1,8 +1,13 @@
 // The organiser's check, run by the robot: the newest log of every call checked
 // exactly as `zelta adjudicate` checks a folder of logs (the same rules file and
-// region list), the results written into CONTESTDIR/results. The check runs on a
-// thread of its own with a private copy of the plug-in, so that uploads, scored by
-// the robot's own copy, go on while it runs.
+// region list). The check runs on a thread of its own with a private copy of the
+// plug-in, so that uploads, scored by the robot's own copy, go on while it runs.
+//
+// The results are snapshots, each a folder that is never changed once in place: a
+// check writes CONTESTDIR/results.writing/ and, when every file is written and on
+// disk, swaps it into place as CONTESTDIR/results/ (the newest results, which the
+// organiser reads); publishing copies those into CONTESTDIR/published/ the same way,
+// and /results/ serves only that. A check that fails leaves both as they were.
 #pragma once
 
 #include <atomic>
@@ -40,8 +45,20 @@ class ContestCheck {
 
   CheckStatus Status();
 
-  // Whether a check has ended without an error, so its results can be published.
-  bool HasResults();
+  // Publish()
+  // Puts a copy of the newest results in place of the published ones; false when
+  // there are none. Throws std::runtime_error when the copy cannot be written (the
+  // published results are then as they were).
+  bool Publish();
+
+  // Published()
+  // Whether results are published; never waits for a check or a publishing.
+  bool Published() const;
+
+  // ResultsFolder(), PublishedFolder()
+  // The newest results (the organiser's), and the published ones (everyone's).
+  std::string ResultsFolder() const;
+  std::string PublishedFolder() const;
 
   // Stop()
   // Ends a running check at its next step (it fails as stopped) and waits for it.
@@ -58,7 +75,7 @@ class ContestCheck {
   CheckStatus status_;
   std::uint64_t started_ = 0;   // checks started
   std::uint64_t finished_ = 0;  // checks ended
-  bool succeeded_ = false;
+  std::mutex folders_;          // held while a snapshot is put in place or copied
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

@@ -175,6 +175,7 @@ std::string ReceiptPage(Language language, const Upload& upload, bool justReceiv
   row("Заявлено в отчёте", "Claimed in the log",
       s.logClaimedScore ? Num(*s.logClaimedScore) : std::string("—"));
   if (upload.replaces) row("Заменяет", "Replaces", HtmlText(*upload.replaces));
+  if (upload.late) row("Принят после срока", "Taken after the deadline", Pick(language, "да, организатором", "yes, by the organiser"), "late");
   body += "</table>\n<h2>" + std::string(Pick(language, "Замечания", "Problems")) + "</h2>\n" +
           ProblemRows(s.problemsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a> · <a href=\"/received" +
@@ -193,7 +194,9 @@ std::string ReceivedPage(Language language, const std::vector<Upload>& newest) {
                      Pick(language, "Получен", "Received") + "</th></tr></thead>\n<tbody>\n";
   for (const Upload& upload : newest) {
     body += "<tr>" + Cell(HtmlText(upload.summary.call)) + Cell(HtmlText(upload.summary.category)) +
-            Cell(ShownTime(upload.received)) + "</tr>\n";
+            Cell(ShownTime(upload.received) +
+                 (upload.late ? std::string(Pick(language, " (после срока)", " (late)")) : std::string())) +
+            "</tr>\n";
   }
   body += "</tbody>\n</table>\n<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a></p>\n";
@@ -226,6 +229,37 @@ std::string LoginPage(Language language, bool failed) {
               "/organiser");
 }
 
+namespace {
+
+// ProblemCounts()
+// An upload's problems as counts by kind: "refused 6 · outside the period 2 · ...".
+std::string ProblemCounts(const std::string& problemsJson, Language language) {
+  enum Kind { kRefused, kOutside, kRepeats, kSkipped, kWarning, kKinds };
+  int counts[kKinds] = {};
+  for (const Problem& p : ReadProblems(problemsJson)) {
+    const std::string_view text(p.text);
+    ++counts[text.starts_with("QSO refused:")                    ? kRefused
+             : text.starts_with("QSO outside the contest period") ? kOutside
+             : text.find(" exact repeat") != std::string_view::npos ? kRepeats
+             : text.starts_with("skipped: ")                     ? kSkipped
+                                                                 : kWarning];
+  }
+  static const char* const kNames[kKinds][2] = {{"отклонено", "refused"},
+                                                 {"вне периода", "outside the period"},
+                                                 {"повторы", "exact repeats"},
+                                                 {"пропущено", "skipped"},
+                                                 {"предупреждения", "warnings"}};
+  std::string out;
+  for (int k = 0; k < kKinds; ++k) {
+    if (counts[k] == 0) continue;
+    out += (out.empty() ? "" : " · ") + std::string(Pick(language, kNames[k][0], kNames[k][1])) + " " +
+           Num(counts[k]);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
                           const std::vector<ReplacementAttempt>& attempts,
                           const CheckStatus& check, bool published, const std::string& csrf) {
@@ -253,18 +287,50 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
             "<button type=\"submit\" id=\"run-check\">" +
             Pick(language, "Проверить все отчёты", "Check every log") + "</button></form>\n";
   }
+  // The newest results beside the published ones: /results/ serves the published
+  // snapshot until the organiser publishes a newer one.
+  if (check.hasResults) {
+    body += "<p id=\"newest-results\">" +
+            std::string(Pick(language, "Новейшие результаты: проверка ", "Newest results: the check of ")) +
+            ShownTime(check.resultsChecked) + "</p>\n";
+  }
   if (published) {
     body += "<p id=\"published\">" + std::string(Pick(language, "Результаты опубликованы: ",
                                                        "The results are published: ")) +
-            "<a href=\"/results/\">/results/</a></p>\n";
-  } else if (!check.finished.empty() && check.error.empty() && !check.running) {
+            "<a href=\"/results/\">/results/</a> (" + Pick(language, "проверка ", "the check of ") +
+            ShownTime(check.publishedChecked) + ")</p>\n";
+  }
+  if (check.hasResults && (!published || check.resultsChecked != check.publishedChecked)) {
     body += "<form method=\"post\" action=\"/organiser/publish\">" + csrfField +
             "<button type=\"submit\" id=\"publish\">" +
-            Pick(language, "Опубликовать результаты", "Publish the results") + "</button></form>\n";
+            (published ? Pick(language, "Опубликовать новейшие результаты", "Publish the newest results")
+                       : Pick(language, "Опубликовать результаты", "Publish the results")) +
+            "</button></form>\n";
   }
-  // Every upload.
+  body += "<p><a href=\"/api/logs.zip\" id=\"logs-zip\">" +
+          std::string(Pick(language, "Все отчёты одним архивом (zip)", "Every log in one zip")) + "</a></p>\n";
+  // A log that an entrant sent the organiser: taken after the deadline too, marked late.
+  body += "<h2>" + std::string(Pick(language, "Отчёт от организатора", "A log handed in by the organiser")) +
+          "</h2>\n<form method=\"post\" enctype=\"multipart/form-data\" action=\"/submit?csrf=" + HtmlText(csrf) +
+          (language == Language::kEnglish ? "&amp;lang=en" : "") + "\">\n<input type=\"file\" name=\"log\" id=\"late-log\">\n"
+          "<input type=\"text\" name=\"replaces\" maxlength=\"64\" placeholder=\"R-…\">\n"
+          "<button type=\"submit\" id=\"hand-in\">" +
+          Pick(language, "Принять (после срока — с пометкой)", "Take it (marked late after the deadline)") +
+          "</button></form>\n";
+  // The uploads: those that count, in full but with their problems as counts by kind
+  // (each upload's own page lists them), then the superseded ones, briefly.
+  std::size_t counting = 0, late = 0;
+  for (const Upload& upload : uploads) {
+    counting += upload.supersededBy ? 0 : 1;
+    late += upload.late ? 1 : 0;
+  }
   body += "<h2>" + std::string(Pick(language, "Загрузки", "Uploads")) + " (" +
-          Num(static_cast<long long>(uploads.size())) + ")</h2>\n<table class=\"uploads\">\n<thead><tr>";
+          Num(static_cast<long long>(uploads.size())) + ")</h2>\n<p id=\"upload-counts\">" +
+          Pick(language, "Учитываются: ", "Counting: ") + Num(static_cast<long long>(counting)) + " · <a href=\"#superseded\">" +
+          Pick(language, "заменены: ", "superseded: ") + Num(static_cast<long long>(uploads.size() - counting)) +
+          "</a> · " + Pick(language, "после срока: ", "late: ") + Num(static_cast<long long>(late)) +
+          " · <a href=\"#attempts\">" + Pick(language, "отклонённые попытки: ", "refused attempts: ") +
+          Num(static_cast<long long>(attempts.size())) + "</a></p>\n<table class=\"uploads\">\n<thead><tr>";
   for (const char* head : {CallWord(language), Pick(language, "Получен", "Received"),
                            Pick(language, "Квитанция", "Receipt"), Pick(language, "Результат", "Score"),
                            Pick(language, "Заявлено", "Log's claim"), Pick(language, "Эл. почта", "E-mail"),
@@ -272,26 +338,38 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
     body += "<th>" + std::string(head) + "</th>";
   }
   body += "</tr></thead>\n<tbody>\n";
+  auto receiptCell = [&](const Upload& upload) {
+    return Cell("<a href=\"/receipt/" + HtmlText(upload.receipt) + LangQuery(language) + "\">" +
+                HtmlText(upload.receipt) + "</a> (<a href=\"/organiser/logs/" + HtmlText(upload.receipt) +
+                "\">" + Pick(language, "файл", "file") + "</a>)");
+  };
   for (const Upload& upload : uploads) {
+    if (upload.supersededBy) continue;
     const UploadSummary& s = upload.summary;
-    std::string problems;
-    for (const Problem& p : ReadProblems(s.problemsJson)) {
-      problems += (problems.empty() ? "" : "<br>") + (p.line > 0 ? Num(p.line) + ": " : "") +
-                  HtmlText(p.text);
-    }
-    body += std::string(upload.supersededBy ? "<tr class=\"old\">" : "<tr>") + Cell(HtmlText(s.call)) +
-            Cell(ShownTime(upload.received)) + Cell("<a href=\"/organiser/logs/" +
-            HtmlText(upload.receipt) + "\">" + HtmlText(upload.receipt) + "</a>") +
-            Cell(Num(s.claimedScore), true) +
-            Cell(s.logClaimedScore ? Num(*s.logClaimedScore) : "", true) + Cell(HtmlText(s.email)) +
-            Cell(problems) +
-            Cell(upload.supersededBy ? std::string(Pick(language, "заменён ", "replaced by ")) +
-                                           HtmlText(*upload.supersededBy)
-                                     : Pick(language, "учитывается", "counts")) + "</tr>\n";
+    body += "<tr>" + Cell(HtmlText(s.call)) + Cell(ShownTime(upload.received)) + receiptCell(upload) +
+            Cell(Num(s.claimedScore), true) + Cell(s.logClaimedScore ? Num(*s.logClaimedScore) : "", true) +
+            Cell(HtmlText(s.email)) + Cell(ProblemCounts(s.problemsJson, language)) +
+            Cell(upload.late ? Pick(language, "после срока", "late") : Pick(language, "учитывается", "counts")) +
+            "</tr>\n";
   }
-  body += "</tbody>\n</table>\n";
+  body += "</tbody>\n</table>\n<h2 id=\"superseded\">" +
+          std::string(Pick(language, "Заменённые загрузки", "Superseded uploads")) + " (" +
+          Num(static_cast<long long>(uploads.size() - counting)) + ")</h2>\n";
+  if (counting < uploads.size()) {
+    body += "<table class=\"superseded\">\n<thead><tr><th>" + std::string(CallWord(language)) + "</th><th>" +
+            Pick(language, "Получен", "Received") + "</th><th>" + Pick(language, "Квитанция", "Receipt") +
+            "</th><th>" + Pick(language, "Заменён", "Replaced by") + "</th></tr></thead>\n<tbody>\n";
+    for (const Upload& upload : uploads) {
+      if (!upload.supersededBy) continue;
+      body += "<tr class=\"old\">" + Cell(HtmlText(upload.summary.call)) +
+              Cell(ShownTime(upload.received) +
+                   (upload.late ? std::string(Pick(language, " (после срока)", " (late)")) : std::string())) +
+              receiptCell(upload) + Cell(HtmlText(*upload.supersededBy)) + "</tr>\n";
+    }
+    body += "</tbody>\n</table>\n";
+  }
   // Refused replacement attempts.
-  body += "<h2>" + std::string(Pick(language, "Отклонённые попытки замены", "Refused replacement attempts")) +
+  body += "<h2 id=\"attempts\">" + std::string(Pick(language, "Отклонённые попытки замены", "Refused replacement attempts")) +
           " (" + Num(static_cast<long long>(attempts.size())) + ")</h2>\n";
   if (!attempts.empty()) {
     body += "<table class=\"attempts\">\n<thead><tr><th>" + std::string(Pick(language, "Время", "Time")) +
@@ -301,7 +379,11 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
     for (const ReplacementAttempt& a : attempts) {
       body += "<tr>" + Cell(ShownTime(a.at)) + Cell(HtmlText(a.call)) +
               Cell(a.receiptGiven ? Pick(language, "неверная", "wrong") : Pick(language, "не дана", "none")) +
-              Cell(HtmlText(a.sha256.substr(0, 16))) + Cell(HtmlText(a.email)) + "</tr>\n";
+              Cell(HtmlText(a.sha256.substr(0, 16)) +
+                   (a.kept ? " (<a href=\"/organiser/attempts/" + Num(a.id) + "\">" + Pick(language, "файл", "file") +
+                                 "</a>)"
+                           : std::string())) +
+              Cell(HtmlText(a.email)) + "</tr>\n";
     }
     body += "</tbody>\n</table>\n";
   }
@@ -333,6 +415,7 @@ std::string ReceiptJson(const Upload& upload) {
              .Raw("problems", s.problemsJson)
              .OptionalText("replaces", upload.replaces)
              .OptionalText("superseded_by", upload.supersededBy)
+             .Bool("late", upload.late)
              .Done() + "\n";
 }
 
@@ -343,6 +426,7 @@ std::string ReceivedJson(const std::vector<Upload>& newest) {
                                         .Text("call", newest[i].summary.call)
                                         .Text("category", newest[i].summary.category)
                                         .Text("received", newest[i].received)
+                                        .Bool("late", newest[i].late)
                                         .Done();
   }
   return out + "\n]}\n";

@@ -32,6 +32,10 @@ struct CheckStatus {
   std::string error;             // why the last check failed; empty when it did not
   std::string summaryJson = "[]";  // the last check's table, one object per log
   int logs = 0;
+  std::string resultsChecked;    // when the check that wrote the newest results ended
+  std::string publishedChecked;  // when the check whose results are published ended
+  bool hasResults = false;       // results of a whole check are there to publish
+  bool published = false;
 };
 
 // UploadPage()

@@ -27,16 +27,40 @@ constexpr const char* kSchema =
     " id INTEGER PRIMARY KEY, at TEXT NOT NULL, call TEXT NOT NULL,"
     " receipt_given INTEGER NOT NULL, sha256 TEXT NOT NULL, bytes INTEGER NOT NULL,"
     " email TEXT NOT NULL);"
-    "CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);";
+    "CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+    // Added later (a database of an earlier version gains them, its rows unchanged):
+    // which upload replaced which across calls is found by `replaces`, and the logs
+    // the organiser took after the deadline.
+    "CREATE INDEX IF NOT EXISTS uploads_by_replaces ON uploads(replaces);"
+    "CREATE TABLE IF NOT EXISTS late_uploads(upload_id INTEGER PRIMARY KEY REFERENCES uploads(id));"
+    "CREATE TRIGGER IF NOT EXISTS late_never_change BEFORE UPDATE ON late_uploads"
+    " BEGIN SELECT RAISE(ABORT, 'an upload is never changed'); END;"
+    "CREATE TRIGGER IF NOT EXISTS late_never_deleted BEFORE DELETE ON late_uploads"
+    " BEGIN SELECT RAISE(ABORT, 'an upload is never deleted'); END;"
+    // The bytes of a refused attempt, so that the organiser can take that log.
+    "CREATE TABLE IF NOT EXISTS attempt_contents("
+    " attempt_id INTEGER PRIMARY KEY REFERENCES replacement_attempts(id), content BLOB NOT NULL);"
+    "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_change BEFORE UPDATE ON attempt_contents"
+    " BEGIN SELECT RAISE(ABORT, 'an attempt is never changed'); END;"
+    "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_deleted BEFORE DELETE ON attempt_contents"
+    " BEGIN SELECT RAISE(ABORT, 'an attempt is never deleted'); END;";
 
-// Every column of an upload but its bytes, and the receipt of the upload after it.
+// Every column of an upload but its bytes, the receipt of the upload that replaced
+// it (one that names it; else the next of its call), and whether it came late.
 constexpr const char* kUploadColumns =
     "SELECT u.id, u.receipt, u.received, u.replaces,"
-    " (SELECT n.receipt FROM uploads n WHERE n.call_key = u.call_key AND n.id > u.id"
-    "  ORDER BY n.id LIMIT 1),"
+    " COALESCE((SELECT r.receipt FROM uploads r WHERE r.replaces = u.receipt ORDER BY r.id LIMIT 1),"
+    "  (SELECT n.receipt FROM uploads n WHERE n.call_key = u.call_key AND n.id > u.id"
+    "   ORDER BY n.id LIMIT 1)),"
     " u.call, u.format, u.category, u.email, u.sha256, u.bytes, u.qsos, u.counted,"
     " u.repeats, u.refused, u.skipped_lines, u.claimed_score, u.log_claimed_score,"
-    " u.problems FROM uploads u ";
+    " u.problems, EXISTS(SELECT 1 FROM late_uploads l WHERE l.upload_id = u.id) FROM uploads u ";
+
+// The upload that counts for its call: the newest of the call, unless an upload of
+// another call has replaced it.
+constexpr const char* kCounting =
+    "u.id = (SELECT MAX(m.id) FROM uploads m WHERE m.call_key = u.call_key)"
+    " AND NOT EXISTS(SELECT 1 FROM uploads r WHERE r.replaces = u.receipt)";
 
 class Statement {
  public:
@@ -139,6 +163,7 @@ Upload ReadUpload(const Statement& row) {
   s.claimedScore = static_cast<int>(row.Int(16));
   if (!row.IsNull(17)) s.logClaimedScore = row.Int(17);
   s.problemsJson = row.Text(18);
+  upload.late = row.Int(19) != 0;
   return upload;
 }
 
@@ -156,12 +181,32 @@ Store::Store(const std::string& path) {
     sqlite3_busy_timeout(db_, 10000);
     // WAL, and every commit synced to disk before it returns: a receipted upload
     // survives a crash of the robot or of the machine.
-    Statement wal(db_, "PRAGMA journal_mode=WAL");
-    if (!wal.Step() || wal.Text(0) != "wal") {
-      throw StoreError("the robot's database " + path + " cannot be put in WAL mode");
+    {
+      // Finalized at once: a statement left open would hold the schema's transaction.
+      Statement wal(db_, "PRAGMA journal_mode=WAL");
+      if (!wal.Step() || wal.Text(0) != "wal") {
+        throw StoreError("the robot's database " + path + " cannot be put in WAL mode");
+      }
     }
     Execute(db_, "PRAGMA synchronous=FULL");
     Execute(db_, kSchema);
+    // SQLite opens a file it may not write for reading alone, and the schema above
+    // changes nothing in a database that has it: a robot that cannot store an upload
+    // must not start. A row written and rolled back proves the file can be written.
+    bool writable = sqlite3_db_readonly(db_, "main") == 0;
+    if (writable) {
+      writable = sqlite3_exec(db_,
+                              "BEGIN IMMEDIATE;"
+                              " INSERT OR REPLACE INTO settings(key, value) VALUES('write-probe', '');",
+                              nullptr, nullptr, nullptr) == SQLITE_OK;
+      const std::string reason = sqlite3_errmsg(db_);
+      if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      if (!writable) throw StoreError("cannot write the robot's database " + path + ": " + reason);
+    }
+    if (!writable) {
+      throw StoreError("cannot write the robot's database " + path +
+                       ": the file is read-only (give the robot's user write access to it)");
+    }
   } catch (...) {
     sqlite3_close(db_);
     db_ = nullptr;
@@ -172,28 +217,39 @@ Store::Store(const std::string& path) {
 Store::~Store() { sqlite3_close(db_); }
 
 Store::AddResult Store::Add(const UploadSummary& summary, const std::string& content,
-                            const std::string& replaces, const std::string& receivedUtc) {
+                            const std::string& replaces, const std::string& receivedUtc, bool late) {
   const std::lock_guard lock(mutex_);
   const std::string callKey = text::AsciiUpper(summary.call);
   Transaction transaction(db_);
   AddResult result;
-  std::optional<Upload> newest;
-  {
-    const std::string sql = std::string(kUploadColumns) +
-                            "WHERE u.call_key = ?1 ORDER BY u.id DESC LIMIT 1";
-    Statement query(db_, sql.c_str());
-    query.Bind(1, callKey);
-    if (query.Step()) newest = ReadUpload(query);
+  const std::optional<Upload> counting = CountingOf(callKey);
+  if (!replaces.empty()) result.given = FindLocked(replaces);
+  // The log replaced: the call's own, or (the call counting none) another call's.
+  std::optional<Upload> replaced;
+  if (counting) {
+    if (result.given && result.given->id == counting->id) {
+      replaced = counting;
+    } else {
+      result.refusal = Refusal::kCallHasLog;
+      result.newestOfCall = counting;
+    }
+  } else if (result.given) {
+    if (CountingOf(text::AsciiUpper(result.given->summary.call)).value_or(Upload()).id == result.given->id) {
+      replaced = result.given;
+    } else {
+      result.refusal = Refusal::kNotNewest;
+    }
   }
-  if (newest && !SameSecret(replaces, newest->receipt)) {
+  if (result.refusal != Refusal::kNone) {
     Statement attempt(db_,
                       "INSERT INTO replacement_attempts(at, call, receipt_given, sha256, bytes,"
                       " email) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     attempt.Bind(1, receivedUtc).Bind(2, summary.call).Bind(3, replaces.empty() ? 0LL : 1LL)
         .Bind(4, summary.sha256).Bind(5, static_cast<long long>(summary.bytes)).Bind(6, summary.email);
     attempt.Step();
+    Statement keep(db_, "INSERT INTO attempt_contents(attempt_id, content) VALUES(?1, ?2)");
+    keep.Bind(1, static_cast<long long>(sqlite3_last_insert_rowid(db_))).BindBlob(2, content).Step();
     transaction.Commit();
-    result.newestOfCall = std::move(newest);
     return result;
   }
   long long id = 1;
@@ -206,7 +262,8 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   upload.receipt = MakeReceipt(receivedUtc.substr(0, 4) + receivedUtc.substr(5, 2) +
                                    receivedUtc.substr(8, 2), id);
   upload.received = receivedUtc;
-  if (newest) upload.replaces = newest->receipt;
+  if (replaced) upload.replaces = replaced->receipt;
+  upload.late = late;
   upload.summary = summary;
   Statement insert(db_,
                    "INSERT INTO uploads(id, receipt, call, call_key, received, replaces, format,"
@@ -235,6 +292,10 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   }
   insert.Bind(19, summary.problemsJson).BindBlob(20, content);
   insert.Step();
+  if (late) {
+    Statement mark(db_, "INSERT INTO late_uploads(upload_id) VALUES(?1)");
+    mark.Bind(1, id).Step();
+  }
   transaction.Commit();
   result.stored = std::move(upload);
   return result;
@@ -250,19 +311,29 @@ std::vector<Upload> Store::Query(const char* where, std::int64_t id) {
 }
 
 std::optional<Upload> Store::Find(const std::string& receipt) {
+  const std::lock_guard lock(mutex_);
+  return FindLocked(receipt);
+}
+
+std::optional<Upload> Store::FindLocked(const std::string& receipt) {
   const std::optional<std::int64_t> number = ReceiptNumber(receipt);
   if (!number || *number <= 0) return std::nullopt;
-  const std::lock_guard lock(mutex_);
   std::vector<Upload> found = Query("WHERE u.id = ?1", *number);
   if (found.empty() || !SameSecret(receipt, found.front().receipt)) return std::nullopt;
   return std::move(found.front());
 }
 
+std::optional<Upload> Store::CountingOf(const std::string& callKey) {
+  const std::string sql = std::string(kUploadColumns) + "WHERE u.call_key = ?1 AND " + kCounting;
+  Statement query(db_, sql.c_str());
+  query.Bind(1, callKey);
+  if (!query.Step()) return std::nullopt;
+  return ReadUpload(query);
+}
+
 std::vector<Upload> Store::Newest() {
   const std::lock_guard lock(mutex_);
-  return Query(
-      "WHERE u.id = (SELECT MAX(m.id) FROM uploads m WHERE m.call_key = u.call_key)"
-      " ORDER BY u.call_key");
+  return Query((std::string("WHERE ") + kCounting + " ORDER BY u.call_key").c_str());
 }
 
 std::vector<Upload> Store::All() {
@@ -286,8 +357,9 @@ void Store::EachNewestContent(
 std::vector<ReplacementAttempt> Store::Attempts() {
   const std::lock_guard lock(mutex_);
   Statement query(db_,
-                  "SELECT id, at, call, receipt_given, sha256, bytes, email"
-                  " FROM replacement_attempts ORDER BY id");
+                  "SELECT a.id, a.at, a.call, a.receipt_given, a.sha256, a.bytes, a.email,"
+                  " EXISTS(SELECT 1 FROM attempt_contents c WHERE c.attempt_id = a.id)"
+                  " FROM replacement_attempts a ORDER BY a.id");
   std::vector<ReplacementAttempt> attempts;
   while (query.Step()) {
     ReplacementAttempt a;
@@ -298,9 +370,18 @@ std::vector<ReplacementAttempt> Store::Attempts() {
     a.sha256 = query.Text(4);
     a.bytes = query.Int(5);
     a.email = query.Text(6);
+    a.kept = query.Int(7) != 0;
     attempts.push_back(std::move(a));
   }
   return attempts;
+}
+
+std::optional<std::string> Store::AttemptContent(std::int64_t id) {
+  const std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT content FROM attempt_contents WHERE attempt_id = ?1");
+  query.Bind(1, static_cast<long long>(id));
+  if (!query.Step()) return std::nullopt;
+  return query.Text(0);
 }
 
 std::optional<std::string> Store::Setting(const std::string& key) {

@@ -45,7 +45,8 @@ struct Upload {
   std::string receipt;
   std::string received;              // UTC, "2026-12-06T14:03:12Z"
   std::optional<std::string> replaces;      // the receipt this upload supersedes
-  std::optional<std::string> supersededBy;  // the receipt of the next upload of its call
+  std::optional<std::string> supersededBy;  // the receipt of the upload that replaced it
+  bool late = false;                 // taken after the deadline, from the organiser
   UploadSummary summary;
 };
 
@@ -58,6 +59,7 @@ struct ReplacementAttempt {
   std::string sha256;
   std::int64_t bytes = 0;
   std::string email;
+  bool kept = false;                 // its bytes are kept (attempts since they are)
 };
 
 class Store {
@@ -68,26 +70,40 @@ class Store {
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
+  // Why an upload was refused.
+  enum class Refusal {
+    kNone,
+    kCallHasLog,       // the call counts a log, and the receipt given is not its
+    kNotNewest,        // the receipt given is of an upload that was replaced since
+  };
+
   struct AddResult {
     std::optional<Upload> stored;          // the new upload, committed durably
-    std::optional<Upload> newestOfCall;    // when refused: the upload that needs replacing
+    Refusal refusal = Refusal::kNone;
+    std::optional<Upload> newestOfCall;    // kCallHasLog: the upload that needs replacing
+    std::optional<Upload> given;           // the upload whose receipt was given, if any
   };
 
   // Add()
-  // In one transaction: when the call (letter case ignored) has an upload and
-  // `replaces` is not the receipt of its newest, records a ReplacementAttempt and
-  // returns the newest in `newestOfCall`; otherwise stores the upload with a new
-  // receipt. Returns only after the commit is on disk. `receivedUtc` is
-  // "YYYY-MM-DDTHH:MM:SSZ". Throws StoreError.
+  // In one transaction, a log of a call (letter case ignored) whose counting log is
+  // the newest upload of the call, unless another call's upload has replaced it:
+  // - when the call counts a log, only the receipt of that log replaces it;
+  // - when it counts none, the receipt of another call's counting log replaces that
+  //   one (its call was mistyped: it then counts no log, and its owner may upload
+  //   without a receipt), and no receipt stores the first log of the call;
+  // - the receipt of an upload replaced since is refused.
+  // A refusal records a ReplacementAttempt, its bytes kept for the organiser, and
+  // says why. `late` marks a log taken after the deadline. Returns only after
+  // the commit is on disk. `receivedUtc` is "YYYY-MM-DDTHH:MM:SSZ". Throws StoreError.
   AddResult Add(const UploadSummary& summary, const std::string& content,
-                const std::string& replaces, const std::string& receivedUtc);
+                const std::string& replaces, const std::string& receivedUtc, bool late = false);
 
   // Find()
   // The upload with that receipt, compared in constant time; nullopt for any other text.
   std::optional<Upload> Find(const std::string& receipt);
 
   // Newest(), All()
-  // The newest upload of each call, by call; every upload, oldest first.
+  // The counting upload of each call, by call; every upload, oldest first.
   std::vector<Upload> Newest();
   std::vector<Upload> All();
 
@@ -101,6 +117,10 @@ class Store {
 
   std::vector<ReplacementAttempt> Attempts();
 
+  // AttemptContent()
+  // The bytes of refused attempt `id`; nullopt when they were not kept.
+  std::optional<std::string> AttemptContent(std::int64_t id);
+
   // Setting(), SetSetting()
   // The robot's own values (such as whether the results are published).
   std::optional<std::string> Setting(const std::string& key);
@@ -108,6 +128,9 @@ class Store {
 
  private:
   std::vector<Upload> Query(const char* sql, std::int64_t id = 0);
+  std::optional<Upload> FindLocked(const std::string& receipt);
+  // The upload that counts for the upper-case call key, if any.
+  std::optional<Upload> CountingOf(const std::string& callKey);
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
 };

@@ -48,14 +48,18 @@ TEST(Store, ReplacingALogNeedsTheReceiptOfTheCallsNewestUpload) {
       {"a receipt one digit off", "Q1ABC", almost, false},
       {"the receipt", "q1abc", receipt1, true},
       {"the superseded receipt", "Q1ABC", receipt1, false},
-      {"a receipt for a call that has no log", "Q2XYZ", receipt1, true},
+      {"the superseded receipt for a call that has no log", "Q2XYZ", receipt1, false},
+      {"no receipt for a call that has no log", "Q2XYZ", "", true},
   };
   std::string newest = receipt1;
   for (const Case& c : cases) {
     const auto result = store.Add(Log(c.call), c.what, c.replaces, kNow);
     ASSERT_EQ(result.stored.has_value(), c.stored) << c.what;
-    if (!c.stored) {
+    if (!c.stored && c.call == "Q2XYZ") {
+      EXPECT_EQ(result.refusal, Store::Refusal::kNotNewest) << c.what;
+    } else if (!c.stored) {
       ASSERT_TRUE(result.newestOfCall) << c.what;
+      EXPECT_EQ(result.refusal, Store::Refusal::kCallHasLog) << c.what;
       EXPECT_EQ(result.newestOfCall->receipt, newest) << c.what;
     } else if (c.call != "Q2XYZ") {
       EXPECT_EQ(result.stored->replaces, newest) << c.what;
@@ -78,10 +82,45 @@ TEST(Store, ReplacingALogNeedsTheReceiptOfTheCallsNewestUpload) {
 
   // The refused attempts are there for the organiser, and whether a receipt was tried.
   const auto attempts = store.Attempts();
-  ASSERT_EQ(attempts.size(), 4u);
+  ASSERT_EQ(attempts.size(), 5u);
   EXPECT_FALSE(attempts[0].receiptGiven);
   EXPECT_TRUE(attempts[2].receiptGiven);
   EXPECT_TRUE(attempts[3].receiptGiven);
+  EXPECT_EQ(attempts[4].call, "Q2XYZ");
+  EXPECT_EQ(store.AttemptContent(attempts[2].id), "a receipt one digit off") << "its bytes are kept";
+  EXPECT_TRUE(attempts[2].kept);
+  EXPECT_FALSE(store.AttemptContent(attempts[4].id + 1));
+}
+
+// The entrant's first upload had a mistyped call: the receipt of that log, given with
+// the right call, replaces it; the mistyped call then counts no log.
+TEST(Store, TheReceiptOfAnotherCallsCountingLogReplacesItAcrossTheCall) {
+  const ScopedWorkDir dir;
+  Store store((dir.Path() / "robot.sqlite3").string());
+  const std::string mistyped = store.Add(Log("Q1ABD"), "typo", "", kNow).stored->receipt;
+  const std::string other = store.Add(Log("Q2XYZ"), "other", "", kNow).stored->receipt;
+  const auto right = store.Add(Log("Q1ABC"), "right", mistyped, kNow, true);
+  ASSERT_TRUE(right.stored);
+  EXPECT_EQ(right.stored->replaces, mistyped);
+  EXPECT_TRUE(store.Find(right.stored->receipt)->late);
+  EXPECT_FALSE(store.Find(other)->late);
+  EXPECT_EQ(store.Find(mistyped)->supersededBy, right.stored->receipt);
+
+  // That receipt counts no more; a call that has a log keeps it against another's receipt.
+  EXPECT_EQ(store.Add(Log("Q3AAA"), "", mistyped, kNow).refusal, Store::Refusal::kNotNewest);
+  const auto taken = store.Add(Log("Q1ABC"), "", other, kNow);
+  EXPECT_EQ(taken.refusal, Store::Refusal::kCallHasLog);
+  EXPECT_EQ(taken.given->receipt, other);
+  EXPECT_EQ(taken.newestOfCall->receipt, right.stored->receipt);
+
+  // The station that really has the mistyped call hands its log in without a receipt.
+  const auto owner = store.Add(Log("Q1ABD"), "owner", "", kNow);
+  ASSERT_TRUE(owner.stored);
+  EXPECT_FALSE(owner.stored->replaces);
+  EXPECT_EQ(store.Find(mistyped)->supersededBy, right.stored->receipt);
+  std::vector<std::string> counting;
+  for (const auto& upload : store.Newest()) counting.push_back(store.Content(upload.id));
+  EXPECT_EQ(counting, (std::vector<std::string>{"right", "owner", "other"}));
 }
 
 TEST(Store, FindsAReceiptOnlyWhenEveryCharacterIsRight) {
@@ -104,25 +143,35 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
   std::string receipt;
   {
     Store store(path);
-    receipt = store.Add(Log("Q1ABC", "op@example.org"), std::string("\0\xFF\r\n", 4), "", kNow)
+    receipt = store.Add(Log("Q1ABC", "op@example.org"), std::string("\0\xFF\r\n", 4), "", kNow, true)
                   .stored->receipt;
     store.SetSetting("published", "1");
+    EXPECT_FALSE(store.Add(Log("Q1ABC"), "refused", "", kNow).stored);
   }
   Store store(path);
   const auto found = store.Find(receipt);
   ASSERT_TRUE(found);
   EXPECT_EQ(found->summary.email, "op@example.org");
+  EXPECT_TRUE(found->late);
   EXPECT_EQ(store.Content(found->id), std::string("\0\xFF\r\n", 4));
   EXPECT_EQ(store.Setting("published"), "1");
 
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   for (const char* sql : {"DELETE FROM uploads", "UPDATE uploads SET call = 'Q9ZZZ'",
-                          "UPDATE uploads SET content = x'00'"}) {
+                          "UPDATE uploads SET content = x'00'", "UPDATE late_uploads SET upload_id = 2",
+                          "DELETE FROM late_uploads", "DELETE FROM attempt_contents"}) {
     EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   }
-  sqlite3_close(db);
   EXPECT_EQ(store.All().size(), 1u);
+  // A database of the version before the late logs: opened, it gains what it lacks.
+  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE late_uploads; DROP INDEX uploads_by_replaces", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  Store reopened(path);
+  ASSERT_EQ(reopened.Newest().size(), 1u);
+  EXPECT_FALSE(reopened.Newest().front().late);
+  EXPECT_TRUE(reopened.Add(Log("Q2LATE"), "late", "", kNow, true).stored->late);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ set -euo pipefail
 #   chromium                         the results page and the robot's pages, in a real headless browser
 #   libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config
 #                                    the log robot: its database, its HTTP server, random bytes and SHA-256
+#   libzip-dev                       the log robot's zip of every upload for the organiser
 #   nodejs npm                       puppeteer-core (robot/tests/browser), which drives Chromium; only
 #                                    where no Node.js with npm is installed already
 packages=(
@@ -21,7 +22,7 @@ packages=(
   clang libclang-rt-dev
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   chromium
-  libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config
+  libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config libzip-dev
 )
 if ! command -v npm >/dev/null; then
   packages+=(nodejs npm)

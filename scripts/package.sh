@@ -126,9 +126,10 @@ mkdir -p "$pkg/DEBIAN" "$pkg/usr/bin" "$pkg/usr/lib/zelta" "$pkg/usr/share/man/m
   "$pkg/usr/share/doc/zelta/examples"
 cp "$build/native/bin/zelta" "$pkg/usr/bin/"
 cp "$build/native/bin/libStats.so" "$pkg/usr/lib/zelta/"
-# The log robot's service: installed, not enabled.
+# The log robot's service and the daily backup of its database: installed, not enabled.
 mkdir -p "$pkg/lib/systemd/system"
-cp "$src/packaging/debian/zelta-robot.service" "$pkg/lib/systemd/system/"
+cp "$src/packaging/debian/zelta-robot.service" "$src/packaging/debian/zelta-robot-backup.service" \
+  "$src/packaging/debian/zelta-robot-backup.timer" "$pkg/lib/systemd/system/"
 fill "$build/native/zelta.1" | gzip -9n >"$pkg/usr/share/man/man1/zelta.1.gz"
 fill "$src/packaging/debian/changelog" | gzip -9n >"$pkg/usr/share/doc/zelta/changelog.gz"
 cp "$src/packaging/debian/copyright" "$pkg/usr/share/doc/zelta/"

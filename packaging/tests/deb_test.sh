@@ -38,6 +38,13 @@ present "$unit"
 has "$unit" "DynamicUser=yes"
 has "$unit" "StateDirectory=zelta-robot"
 [ ! -e "$work/unpacked/etc/systemd" ] || fail "the package enables the robot's service"
+# The daily backup: the robot's user and folder, the last seven copies kept.
+backup=$work/unpacked/lib/systemd/system/zelta-robot-backup
+present "$backup.service" "$backup.timer"
+has "$backup.service" "User=zelta-robot"
+has "$backup.service" "zelta backup /var/lib/zelta-robot "
+has "$backup.service" "tail -n +8"
+has "$backup.timer" "OnCalendar=daily"
 mkdir -p "$work/contest"
 "$work/unpacked/$prefix/bin/zelta" robot "$work/contest" --listen 127.0.0.1:0 2>"$work/robot.err" &
 robot=$!

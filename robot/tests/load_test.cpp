@@ -6,6 +6,9 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -144,6 +147,102 @@ TEST(RobotUnderLoad, KilledInTheMiddleLosesNoReceiptedUploadAndHalfStoresNone) {
     ASSERT_TRUE(sent.logs.count(call)) << call << " was never sent";
     EXPECT_EQ(row.bytes, sent.logs[call]) << call;
   }
+}
+
+// zelta backup in the middle of a load: a robot started on the copy serves every
+// upload receipted before the backup began, byte for byte.
+TEST(RobotUnderLoad, BackedUpInTheMiddleTheCopyHoldsEveryUploadReceiptedBefore) {
+  const ContestFolder contest(4, 10);
+  const ContestFolder restored(4, 10);
+  const fs::path copy = restored.Path() / "robot.sqlite3";
+  RobotProcess robot(contest.Path());
+  Sent sent;
+  std::map<std::string, std::string> before;  // receipt by call, as the backup began
+  std::thread backup;
+  std::atomic<int> backedUp{-1};
+  std::atomic<int> receiptsWhenDone{0};
+  Load(robot.Port(), sent, [&](int receipts) {
+    if (receipts < kUploads / 3 || backup.joinable()) return;
+    before = sent.receipts;  // under the clients' lock
+    backup = std::thread([&] {
+      const std::string command = ZeltaPath() + " backup " + contest.Path().string() + " " + copy.string();
+      backedUp = std::system(command.c_str());
+      const std::lock_guard lock(sent.mutex);
+      receiptsWhenDone = static_cast<int>(sent.receipts.size());
+    });
+  });
+  backup.join();
+  EXPECT_TRUE(sent.failures.empty()) << sent.failures.front();
+  ASSERT_EQ(backedUp, 0);
+  EXPECT_LT(receiptsWhenDone, kUploads) << "the load ended before the backup did";
+  EXPECT_EQ(robot.End(SIGTERM), 0);
+  for (const auto& entry : fs::directory_iterator(restored.Path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << "left behind";
+  }
+
+  fs::create_directories(restored.Path() / "robot");
+  fs::rename(copy, restored.Path() / "robot" / "robot.sqlite3");
+  RobotProcess again(restored.Path());
+  httplib::Client client("127.0.0.1", again.Port());
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(restored.Path())}};
+  for (const auto& [call, receipt] : before) {
+    const auto original = client.Get("/organiser/logs/" + receipt, bearer);
+    ASSERT_TRUE(original) << call;
+    ASSERT_EQ(original->status, 200) << call;
+    EXPECT_EQ(original->body, sent.logs[call]) << call;
+  }
+  EXPECT_EQ(client.Post("/api/logs", CabrilloLog("Q9NEW", 5), "text/plain")->status, 200)
+      << "the robot takes uploads on the copy";
+  EXPECT_EQ(again.End(SIGTERM), 0);
+}
+
+// The published results read over and over while later checks write theirs: every
+// answer is the published page, whole, and the checks change nothing public.
+TEST(RobotUnderLoad, ThePublishedResultsStayWholeWhileChecksRun) {
+  const ContestFolder contest(30, 120);
+  RobotProcess robot(contest.Path());
+  httplib::Client client("127.0.0.1", robot.Port());
+  client.set_read_timeout(std::chrono::seconds(120));
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
+  for (const fs::path& log : contest.Logs()) {
+    std::ifstream in(log, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(client.Post("/api/logs", bytes, "text/plain")->status, 200) << log;
+  }
+  ASSERT_EQ(client.Post("/api/check", bearer, "", "text/plain")->status, 200);
+  ASSERT_EQ(client.Post("/api/publish", bearer, "", "text/plain")->status, 200);
+  const std::string published = client.Get("/results/")->body;
+  ASSERT_NE(published.find("</html>"), std::string::npos);
+
+  std::atomic<bool> checking{true};
+  std::atomic<int> reads{0};
+  std::vector<std::string> wrong;
+  std::mutex wrongMutex;
+  std::vector<std::thread> readers;
+  for (int r = 0; r < 4; ++r) {
+    readers.emplace_back([&] {
+      httplib::Client reader("127.0.0.1", robot.Port());
+      while (checking) {
+        const auto page = reader.Get("/results/");
+        ++reads;
+        if (!page || page->status != 200 || page->body != published) {
+          const std::lock_guard lock(wrongMutex);
+          wrong.push_back(page ? std::to_string(page->status) + ", " + std::to_string(page->body.size()) + " bytes"
+                               : httplib::to_string(page.error()));
+        }
+      }
+    });
+  }
+  for (int check = 0; check < 3; ++check) {
+    ASSERT_EQ(client.Post("/api/logs", CabrilloLog("Q9C" + std::string(1, 'A' + check), 20), "text/plain")->status, 200);
+    EXPECT_EQ(client.Post("/api/check", bearer, "", "text/plain")->status, 200);
+  }
+  checking = false;
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_GT(reads, 0);
+  EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << reads << " answers were not the published page: "
+                             << wrong.front();
+  EXPECT_EQ(robot.End(SIGTERM), 0);
 }
 
 TEST(RobotUnderLoad, StopsOnSigtermAfterFinishingTheRequestInFlight) {

@@ -3,10 +3,13 @@
 // become markup, a path or a second request.
 #include <httplib.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <zip.h>
 
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <future>
 #include <sstream>
 
@@ -22,6 +25,32 @@ std::string Read(const fs::path& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+// The members of a zip, by name.
+std::map<std::string, std::string> Unzip(const std::string& bytes) {
+  std::map<std::string, std::string> members;
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+  zip_t* zip = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+  zip_error_fini(&error);
+  if (zip == nullptr) {
+    if (source) zip_source_free(source);
+    return members;
+  }
+  for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+    zip_stat_t stat;
+    zip_stat_index(zip, i, 0, &stat);
+    std::string content(stat.size, '\0');
+    zip_file_t* file = zip_fopen_index(zip, i, 0);
+    if (file && zip_fread(file, content.data(), stat.size) == static_cast<zip_int64_t>(stat.size)) {
+      members[stat.name] = content;
+    }
+    if (file) zip_fclose(file);
+  }
+  zip_close(zip);
+  return members;
 }
 
 std::string Field(const httplib::Result& result, const char* name) {
@@ -81,6 +110,21 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   EXPECT_EQ(client.Post("/api/logs?replaces=" + number, first, "text/plain")->status, 409);
   EXPECT_NE(client.Get("/receipt/" + number)->body.find("class=\"error\""), std::string::npos)
       << "the old receipt says it was replaced";
+  auto stale = client.Post("/api/logs?replaces=" + number, CabrilloLog("Q9OTHER", 3), "text/plain");
+  EXPECT_EQ(stale->status, 409);
+  EXPECT_NE(Field(stale, "error").find("replaced by a later upload"), std::string::npos) << stale->body;
+  EXPECT_EQ(Field(stale, "error").find(Field(replaced, "receipt")), std::string::npos) << "the newest stays secret";
+
+  // A mistyped call, replaced with its receipt by the right call's log: the mistyped
+  // call counts no more, and a call that has a log keeps it against that receipt.
+  const std::string typo = Field(client.Post("/api/logs", CabrilloLog("Q9TYPO", 3), "text/plain"), "receipt");
+  auto right = client.Post("/api/logs?replaces=" + typo, CabrilloLog("Q9TYPE", 4), "text/plain");
+  ASSERT_EQ(right->status, 200) << right->body;
+  EXPECT_EQ(Field(right, "replaces"), typo);
+  EXPECT_EQ(client.Get("/api/received")->body.find("Q9TYPO"), std::string::npos);
+  auto kept = client.Post("/api/logs?replaces=" + Field(right, "receipt"), first, "text/plain");
+  EXPECT_EQ(kept->status, 409);
+  EXPECT_NE(Field(kept, "error").find("that of the log of Q9TYPE"), std::string::npos) << kept->body;
 
   // The form, with an e-mail address that only the organiser sees.
   httplib::MultipartFormDataItems form = {
@@ -116,6 +160,51 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   const int one = scoreWith("Q0WAA\r\n", "Q9AAA");
   EXPECT_GT(one, 0);
   EXPECT_EQ(scoreWith("Q0WAA\r\nQ1WBA\r\nQ9ZZZZ\r\n", "Q9AAB"), 2 * (one + 1));
+
+  // The organiser's page: the counting logs with their problems counted by kind (the
+  // upload's own page has them in full), the superseded uploads apart.
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
+  ASSERT_EQ(client.Post("/api/logs",
+                        CabrilloLog("Q9PROB", 3, "QSO: 14000 FM 2026-12-06 0901 Q9PROB 599 001 Q2XYZ 599 017\r\n"),
+                        "text/plain")->status,
+            200);
+  const std::string desk = client.Get("/organiser?lang=en", bearer)->body;
+  EXPECT_NE(desk.find("refused 1"), std::string::npos);
+  EXPECT_EQ(desk.find("QSO refused:"), std::string::npos);
+  const std::size_t superseded = desk.find("id=\"superseded\">Superseded uploads (2)");
+  ASSERT_NE(superseded, std::string::npos);
+  EXPECT_NE(desk.find(number), std::string::npos);
+  EXPECT_GT(desk.find(number), superseded) << "the replaced upload is listed apart, only";
+
+  // A refused upload's bytes are kept for the organiser.
+  EXPECT_EQ(client.Get("/organiser/attempts/1")->status, 401);
+  EXPECT_EQ(client.Get("/organiser/attempts/1", bearer)->body, first);
+  EXPECT_EQ(client.Get("/organiser/attempts/999", bearer)->status, 404);
+  EXPECT_NE(desk.find("href=\"/organiser/attempts/1\""), std::string::npos);
+
+  // Every upload in one zip for the organiser: the original bytes, superseded ones too.
+  EXPECT_EQ(client.Get("/api/logs.zip")->status, 401);
+  const auto zip = client.Get("/api/logs.zip", bearer);
+  ASSERT_EQ(zip->status, 200);
+  EXPECT_EQ(zip->get_header_value("Content-Type"), "application/zip");
+  const auto members = Unzip(zip->body);
+  EXPECT_EQ(members.at("logs/" + number.substr(0, 15) + "_" + call + ".cbr"), first);
+  EXPECT_EQ(members.at("logs/" + Field(replaced, "receipt").substr(0, 15) + "_" + call + ".cbr"), first);
+  const std::string manifest = members.at("manifest.csv");
+  EXPECT_EQ(manifest.substr(0, manifest.find('\n')),
+            "receipt,call,received,sha256,bytes,category,late,replaces,counts\r");
+  auto row = [&](const std::string& receipt) {
+    const std::size_t at = manifest.find("\n" + receipt + ",");
+    return at == std::string::npos ? std::string() : manifest.substr(at + 1, manifest.find('\r', at) - at - 1);
+  };
+  EXPECT_EQ(row(number).substr(0, number.size() + call.size() + 2), number + "," + call + ",");
+  EXPECT_TRUE(row(number).ends_with(",no,,no")) << "the first upload counts no more: " << row(number);
+  EXPECT_TRUE(row(Field(replaced, "receipt")).ends_with(",no," + number + ",yes")) << row(Field(replaced, "receipt"));
+  EXPECT_TRUE(row(typo).ends_with(",no")) << "the mistyped call counts no more: " << row(typo);
+  EXPECT_EQ(members.size(), 10u) << "nine uploads and the manifest";
+  for (const auto& entry : fs::directory_iterator(contest.Path() / "robot")) {
+    EXPECT_NE(entry.path().extension(), ".zip") << "the archive is removed once sent";
+  }
 }
 
 TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
@@ -156,6 +245,30 @@ TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
   const auto refused = lateClient.Post("/api/logs", CabrilloLog("Q1ABC", 5), "text/plain");
   EXPECT_EQ(refused->status, 403);
   EXPECT_NE(Field(refused, "error").find("2020-01-01 00:00 UTC"), std::string::npos);
+  // The organiser takes a late log with the token; a wrong token changes nothing.
+  const std::string token = Token(late.Path());
+  EXPECT_EQ(lateClient.Post("/api/logs", {{"Authorization", "Bearer " + token + "0"}}, CabrilloLog("Q1ABC", 5),
+                            "text/plain")->status,
+            403);
+  const auto taken = lateClient.Post("/api/logs", {{"Authorization", "Bearer " + token}}, CabrilloLog("Q1ABC", 5),
+                                     "text/plain");
+  ASSERT_EQ(taken->status, 200) << taken->body;
+  EXPECT_EQ(Field(taken, "late"), "true");
+  EXPECT_EQ(robot::JsonField(lateClient.Get("/api/received")->body, "late").value_or(""), "true");
+  EXPECT_NE(lateClient.Get("/receipt/" + Field(taken, "receipt"))->body.find("id=\"late\""), std::string::npos);
+  // And with the form of the organiser's page, whose CSRF token comes in its address.
+  const auto login = lateClient.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
+  const std::string cookie = login->get_header_value("Set-Cookie");
+  const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+  const std::string organiserPage = lateClient.Get("/organiser", session)->body;
+  const std::size_t action = organiserPage.find("action=\"/submit?csrf=");
+  ASSERT_NE(action, std::string::npos);
+  const std::string csrf = organiserPage.substr(action + 21, 64);
+  const httplib::MultipartFormDataItems form = {{"log", CabrilloLog("Q2FORM", 5), "q2form.cbr", ""}};
+  EXPECT_EQ(lateClient.Post("/submit?csrf=" + csrf.substr(1) + "0", session, form)->status, 403);
+  const auto handedIn = lateClient.Post("/submit?csrf=" + csrf, session, form);
+  EXPECT_EQ(handedIn->status, 200);
+  EXPECT_NE(handedIn->body.find("id=\"late\""), std::string::npos);
 }
 
 TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
@@ -251,6 +364,35 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
                              "/results/../rules.ini", "/results/reports/../../rules.ini"}) {
     EXPECT_EQ(client.Get(hidden)->status, 404) << hidden;
   }
+
+  // A later check does not change what is published, nor does a failed one; the
+  // organiser sees the newest beside it and publishes it when ready.
+  const std::string publishedPage = results->body;
+  ASSERT_EQ(client.Post("/api/logs", CabrilloLog("Q9SNAP", 30), "text/plain")->status, 200);
+  const auto second = checker.Post("/api/check", bearer, "", "text/plain");
+  ASSERT_EQ(second->status, 200) << second->body;
+  EXPECT_NE(client.Get("/organiser/results/", bearer)->body.find("Q9SNAP"), std::string::npos);
+  EXPECT_EQ(client.Get("/results/")->body, publishedPage);
+  const auto status = client.Get("/api/check", bearer);
+  EXPECT_EQ(Field(status, "published"), "true");
+  EXPECT_EQ(Field(status, "results_checked"), Field(status, "finished"));
+  EXPECT_NE(Field(status, "published_checked"), "");
+  const std::string rules = Read(contest.Path() / "rules.ini");
+  std::ofstream(contest.Path() / "rules.ini", std::ios::app) << "Start=never\n";
+  EXPECT_EQ(checker.Post("/api/check", bearer, "", "text/plain")->status, 500);
+  std::ofstream(contest.Path() / "rules.ini", std::ios::trunc) << rules;
+  EXPECT_NE(client.Get("/organiser/results/", bearer)->body.find("Q9SNAP"), std::string::npos);
+  EXPECT_EQ(client.Get("/results/")->body, publishedPage);
+  EXPECT_FALSE(fs::exists(contest.Path() / "results.writing"));
+  EXPECT_EQ(Field(client.Post("/api/publish", bearer, "", "text/plain"), "checked"), Field(status, "results_checked"));
+  EXPECT_NE(client.Get("/results/")->body.find("Q9SNAP"), std::string::npos);
+
+  // Results published by an earlier robot, served from results/ itself: a robot started
+  // on that folder publishes them as its snapshot.
+  fs::remove_all(contest.Path() / "published");
+  const ServedRobot upgraded(contest.Path());
+  httplib::Client upgradedClient("127.0.0.1", upgraded.Port());
+  EXPECT_NE(upgradedClient.Get("/results/")->body.find("Q9SNAP"), std::string::npos);
 }
 
 TEST(RobotService, TextFromLogsStaysTextAndNothingLeavesTheRobotsFolder) {
@@ -325,6 +467,35 @@ TEST(RobotService, RefusesToStartNamingTheProblem) {
       EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.what << ": " << e.what();
     }
   }
+}
+
+// A database the robot's user cannot write (the packaged robot runs as a user of its
+// own): SQLite opens it for reading alone, and the robot would answer every upload
+// with 500. It does not start. Root writes any file, so the robot runs as nobody then.
+TEST(RobotServiceDeathTest, RefusesToStartOnADatabaseItCannotWrite) {
+  const ContestFolder contest(4, 10);
+  { const ServedRobot first(contest.Path()); }
+  const fs::path database = contest.Path() / "robot" / "robot.sqlite3";
+  fs::permissions(database, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EXIT(
+      {
+        if (geteuid() == 0) {
+          constexpr uid_t kNobody = 65534;
+          if (chown(contest.Path().c_str(), kNobody, kNobody) != 0) std::_Exit(3);
+          for (const auto& entry : fs::recursive_directory_iterator(contest.Path())) {
+            if (chown(entry.path().c_str(), kNobody, kNobody) != 0) std::_Exit(3);
+          }
+          if (setgid(kNobody) != 0 || setuid(kNobody) != 0) std::_Exit(3);
+        }
+        try {
+          const ServedRobot robot(contest.Path());
+        } catch (const robot::RobotError& e) {
+          std::fprintf(stderr, "%s\n", e.what());
+          std::exit(0);
+        }
+        std::exit(1);
+      },
+      testing::ExitedWithCode(0), "cannot write the robot's database .*robot.sqlite3");
 }
 
 }  // namespace
