@@ -4,7 +4,9 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -85,6 +87,11 @@ void BackUpDatabase(const std::string& from, const std::string& to) {
       fail(from + " is not the robot's database (" + reason + ")");
     }
     {
+      // The copy holds what the robot's folder keeps private (e-mail addresses, every
+      // log): made for its owner only before SQLite writes a byte into it.
+      const int made = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (made < 0) fail("cannot write the backup " + partial.string() + ": " + std::strerror(errno));
+      close(made);
       Connection copy(partial.string(),
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, "the backup");
       sqlite3_exec(copy.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);

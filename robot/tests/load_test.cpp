@@ -176,6 +176,8 @@ TEST(RobotUnderLoad, BackedUpInTheMiddleTheCopyHoldsEveryUploadReceiptedBefore) 
   ASSERT_EQ(backedUp, 0);
   EXPECT_LT(receiptsWhenDone, kUploads) << "the load ended before the backup did";
   EXPECT_EQ(robot.End(SIGTERM), 0);
+  EXPECT_EQ(fs::status(copy).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+      << "the copy is as private as the robot's folder";
   for (const auto& entry : fs::directory_iterator(restored.Path())) {
     EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << "left behind";
   }
