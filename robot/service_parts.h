@@ -15,6 +15,7 @@
 
 #include "adjudication/rules_file.h"
 #include "robot/contest_check.h"
+#include "robot/front_door.h"
 #include "robot/log_intake.h"
 #include "robot/organiser.h"
 #include "robot/pages.h"
@@ -30,6 +31,16 @@ using httplib::Request;
 using httplib::Response;
 
 inline constexpr char kCookie[] = "zelta_organiser";
+
+// On every answer, the robot's own and the library's.
+inline const std::pair<const char*, const char*> kSecurityHeaders[] = {
+    {"X-Content-Type-Options", "nosniff"},
+    {"X-Frame-Options", "DENY"},
+    {"Referrer-Policy", "no-referrer"},
+    {"Content-Security-Policy",
+     "default-src 'none'; style-src 'unsafe-inline'; img-src data:; form-action 'self'; "
+     "frame-ancestors 'none'; base-uri 'none'"},
+};
 
 Language PageLanguage(const Request& req);
 // The API answers in English unless Russian is asked for.
@@ -47,16 +58,18 @@ struct UploadBody {
   std::string email;
   std::string replaces;
   bool tooLarge = false;
-  bool tooSlow = false;
   bool complete = false;
 };
 
-// The library listens with a backlog of five connections: a burst of entrants at the
-// deadline would find the door shut. Linux takes a second listen() on the socket as
-// a new backlog.
+// cpp-httplib's server, its socket bound by the library and then handed to the front
+// door; the door's whole requests are answered by the library's handlers in memory.
 class Server : public httplib::Server {
  public:
-  bool WidenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
+  // The bound socket, listening with a backlog that a burst of entrants at the deadline
+  // does not fill (the library's is five); the server no longer owns it. -1 on failure.
+  int TakeListeningSocket();
+  // The whole HTTP answer to a whole request, as the library's handlers give it.
+  std::string Handle(const WholeRequest& request);
 };
 
 struct Robot::Parts {
@@ -71,6 +84,7 @@ struct Robot::Parts {
   std::unique_ptr<LogIntake> intake;
   std::unique_ptr<ContestCheck> check;
   Server server;
+  std::unique_ptr<FrontDoor> door;
   std::size_t maxUploadBytes = 0;
   int port = 0;
   std::atomic<bool> stopped{false};
@@ -80,6 +94,14 @@ struct Robot::Parts {
   void EntrantRoutes();
   void OrganiserRoutes();
   void ApiRoutes();
+
+  // The door's own answers, in the form the route would give them.
+  std::string DoorRefusal(Refusal why, const std::string& method, const std::string& target);
+  // An error without a route's own words: the status's in the API's or a page's form.
+  void GeneralError(const Request& req, Response& res);
+  // An upload refused for its size, or for its time.
+  std::string UploadTooLarge(Language language) const;
+  std::string UploadTooSlow(Language language) const;
 
   void Upload(const Request& req, Response& res, const ContentReader& reader, bool api);
   UploadBody ReadBody(const ContentReader& reader, bool multipart);

@@ -90,7 +90,7 @@ std::map<std::string, Stored> Database(const fs::path& contest, std::string& int
 
 TEST(RobotUnderLoad, FortyClientsFiveHundredUploadsEveryOneReceiptedAndStored) {
   const ContestFolder contest(4, 10);
-  RobotProcess robot(contest.Path());
+  RobotProcess robot(contest.Path(), {"--connections-per-address", std::to_string(kClients)});
   Sent sent;
   Load(robot.Port(), sent);
   EXPECT_TRUE(sent.failures.empty()) << sent.failures.size() << " failed, the first " << sent.failures.front();
@@ -112,7 +112,7 @@ TEST(RobotUnderLoad, KilledInTheMiddleLosesNoReceiptedUploadAndHalfStoresNone) {
   const ContestFolder contest(4, 10);
   Sent sent;
   {
-    RobotProcess robot(contest.Path());
+    RobotProcess robot(contest.Path(), {"--connections-per-address", std::to_string(kClients)});
     std::atomic<bool> killed{false};
     Load(robot.Port(), sent, [&](int receipts) {
       if (receipts >= kUploads / 3 && !killed.exchange(true)) kill(robot.Pid(), SIGKILL);

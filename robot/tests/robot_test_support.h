@@ -49,7 +49,8 @@ class ServedRobot {
 // `zelta robot` as a process of its own on a free loopback port.
 class RobotProcess {
  public:
-  explicit RobotProcess(const fs::path& contest);
+  // `options`: more of zelta robot's options.
+  explicit RobotProcess(const fs::path& contest, const std::vector<std::string>& options = {});
   ~RobotProcess();
   int Port() const { return port_; }
   pid_t Pid() const { return pid_; }
