@@ -27,7 +27,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kReadChunk = 65536;
 constexpr std::size_t kMaxChunkLine = 256;                        // a chunk's size line
-constexpr std::chrono::milliseconds kLinger{2000};                // reading what follows a refusal
+constexpr std::chrono::milliseconds kLinger{2000};                // reading what follows an answer,
+constexpr std::size_t kLingerBytes = 1u << 20;                    // for so long and so much at most
 constexpr std::chrono::milliseconds kTick{100};
 
 enum class Stage {
@@ -61,6 +62,7 @@ struct Connection {
   std::string out;
   std::size_t sent = 0;
   std::size_t held = 0;     // bytes counted in the door's buffered total
+  std::size_t dropped = 0;  // bytes read and dropped after the answer
   bool counted = true;      // in its address's count (until answered)
 };
 
@@ -237,7 +239,11 @@ void FrontDoor::Loop::Readable(std::uint64_t id) {
   if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (got <= 0) return Close(id);  // gone, or half-closed before a whole request
   const auto size = static_cast<std::size_t>(got);
-  if (c->stage == Stage::kLingering) return;
+  if (c->stage == Stage::kLingering) {
+    c->dropped += size;
+    if (c->dropped > kLingerBytes) Close(id);
+    return;
+  }
   if (c->stage == Stage::kBody) {
     Body(id, buffer, size);
     return;

@@ -108,11 +108,22 @@ RobotProcess::~RobotProcess() {
   if (pid_ > 0) End(SIGKILL);
 }
 
-int RobotProcess::End(int signal) {
+int RobotProcess::End(int signal, std::optional<std::chrono::milliseconds> within) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
   int status = 0;
-  waitpid(pid_, &status, 0);
+  if (within) {
+    const auto end = std::chrono::steady_clock::now() + *within;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() >= end) {
+        End(SIGKILL);
+        return -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  } else {
+    waitpid(pid_, &status, 0);
+  }
   pid_ = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -55,7 +56,8 @@ class RobotProcess {
   int Port() const { return port_; }
   pid_t Pid() const { return pid_; }
   // Sends `signal` and waits for the process; its exit status (or 128 + signal).
-  int End(int signal);
+  // Given `within`, waits no longer: -1 if it still runs then (it is then killed).
+  int End(int signal, std::optional<std::chrono::milliseconds> within = std::nullopt);
 
  private:
   pid_t pid_ = -1;
