@@ -47,7 +47,7 @@ void Robot::Parts::ApiRoutes() {
     if (!check->HasResults()) {
       return SendJson(res, 409, ErrorJson("there are no results to publish: run the check first"));
     }
-    store->SetSetting("published", "1");
+    Publish();
     SendJson(res, 200, JsonObject().Bool("published", true).Text("results", "/results/").Done() + "\n");
   });
 }

@@ -148,12 +148,16 @@ void ContestCheck::Run(std::uint64_t number) {
     Progress("writing the results", 0, contest.logs.size());
     const fs::path out = fs::path(paths_.contestDir) / "results";
     fs::create_directories(out);
+    // Closed to others before anything is written in it, unless published.
+    const bool published = store_.Setting("published").value_or("") == "1";
+    if (!published) OpenResults(out, false);
     WriteWhole(out / "verdicts.json", adjudication::VerdictsJson(contest));
     // The results in Russian, and in English beside them (en/).
     if (!reports::WriteReports(contest, out.string(), reports::Language::kRussian, error) ||
         !reports::WriteReports(contest, (out / "en").string(), reports::Language::kEnglish, error)) {
       throw adjudication::AdjudicationError(error);
     }
+    OpenResults(out, published);
     summary = SummaryTableJson(contest);
     error.clear();
   } catch (const CheckStopped&) {
@@ -173,6 +177,22 @@ void ContestCheck::Run(std::uint64_t number) {
   succeeded_ = error.empty();
   finished_ = number;
   ended_.notify_all();
+}
+
+void OpenResults(const std::string& folder, bool open) {
+  std::error_code ec;
+  const auto set = [&](const fs::path& path, bool isFolder) {
+    fs::permissions(path,
+                    isFolder ? (open ? fs::perms(0755) : fs::perms(0700)) : (open ? fs::perms(0644) : fs::perms(0600)),
+                    fs::perm_options::replace | fs::perm_options::nofollow, ec);
+  };
+  if (!fs::is_directory(folder, ec)) return;
+  set(folder, true);
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_symlink(ec)) continue;
+    set(it->path(), it->is_directory(ec));
+  }
 }
 
 std::string CheckSummaryJson(const CheckStatus& status) {

@@ -73,6 +73,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
   } catch (const std::exception& e) {
     throw RobotError(e.what());
   }
+  OpenResults((p.contestDir / "results").string(), p.store->Setting("published").value_or("") == "1");
   p.check = std::make_unique<ContestCheck>(
       *p.store, CheckPaths{p.contestDir.string(), p.robotDir.string(), options.pluginPath});
 
@@ -81,6 +82,12 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
   p.server.set_keep_alive_max_count(1);
   p.server.set_payload_max_length(p.maxUploadBytes);
   p.server.set_default_headers(httplib::Headers(std::begin(kSecurityHeaders), std::end(kSecurityHeaders)));
+  // Nothing of the organiser's is kept by a browser or a proxy.
+  p.server.set_post_routing_handler([](const Request& req, Response& res) {
+    if (req.path.rfind("/organiser", 0) == 0 && !res.has_header("Cache-Control")) {
+      res.set_header("Cache-Control", "no-store");
+    }
+  });
   p.server.set_error_handler([&p](const Request& req, Response& res) {
     if (res.body.empty()) p.GeneralError(req, res);
   });

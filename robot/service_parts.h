@@ -50,6 +50,9 @@ void SendPage(Response& res, int status, const std::string& html);
 void SendJson(Response& res, int status, const std::string& json);
 bool IsEmail(const std::string& text);
 std::string CookieValue(const Request& req, const std::string& name);
+// A field of a form's body (application/x-www-form-urlencoded), never of the query
+// string; empty when absent.
+std::string FormField(const Request& req, const std::string& name);
 
 // What arrived of an upload.
 struct UploadBody {
@@ -110,6 +113,8 @@ struct Robot::Parts {
   // the session's CSRF token (empty for the Bearer token).
   bool Organiser(const Request& req, std::string* csrf = nullptr);
   bool FormAllowed(const Request& req);
+  // The results published: shown at /results/, their folder open to every reader.
+  void Publish();
   void Unauthorised(const Request& req, Response& res, bool api);
   void ServeResults(const Request& req, Response& res, const std::string& file, bool english = false);
   void NotFound(const Request& req, Response& res);

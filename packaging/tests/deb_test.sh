@@ -38,6 +38,12 @@ present "$unit"
 has "$unit" "DynamicUser=yes"
 has "$unit" "StateDirectory=zelta-robot"
 [ ! -e "$work/unpacked/etc/systemd" ] || fail "the package enables the robot's service"
+# Confined: a system-call filter, other users and processes out of sight (exposure 2.0 at most).
+has "$unit" "SystemCallFilter=@system-service"
+if command -v systemd-analyze >/dev/null && systemd-analyze security --help 2>/dev/null | grep -q -- --offline; then
+  systemd-analyze security --offline=yes --threshold=20 "$unit" >"$work/security.out" 2>&1 ||
+    { fail "the robot's service is exposed above 2.0"; tail -3 "$work/security.out" >&2; }
+fi
 mkdir -p "$work/contest"
 "$work/unpacked/$prefix/bin/zelta" robot "$work/contest" --listen 127.0.0.1:0 2>"$work/robot.err" &
 robot=$!

@@ -185,6 +185,7 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   }
   const httplib::Headers bearer = {{"Authorization", "Bearer " + token}};
   EXPECT_EQ(client.Post("/api/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
+  EXPECT_EQ(client.Post("/organiser/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
   // As `curl -X POST` sends it: no Content-Length, hence no body, not one awaited.
   EXPECT_EQ(SendRaw(robot.Port(), {"POST /api/publish HTTP/1.1\r\nHost: robot\r\nAuthorization: Bearer " +
                                    token + "\r\n\r\n"}),
@@ -224,6 +225,8 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   }
 
   // Publishing through the organiser's page: a session, its CSRF token, then public results.
+  // The secrets count in a form's body or a header, never in the query string.
+  EXPECT_EQ(client.Post("/organiser/login?token=" + token, "", "application/x-www-form-urlencoded")->status, 401);
   const auto login = client.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
   ASSERT_EQ(login->status, 303);
   const std::string cookie = login->get_header_value("Set-Cookie");
@@ -235,8 +238,19 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   ASSERT_NE(csrfAt, std::string::npos);
   const std::string csrf = organiserPage.substr(csrfAt + 19, 64);
   EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + almost, "application/x-www-form-urlencoded")->status, 401);
+  EXPECT_EQ(client.Post("/organiser/publish?csrf=" + csrf, session, "", "application/x-www-form-urlencoded")->status,
+            401);
   EXPECT_EQ(client.Get("/results/")->status, 404);
+  EXPECT_EQ(client.Get("/organiser/results/", session)->get_header_value("Cache-Control"), "no-store");
+  // Unpublished, the results are the owner's alone; published, anyone's on the machine.
+  const fs::path csv = contest.Path() / "results" / "results.csv";
+  EXPECT_EQ(fs::status(csv.parent_path()).permissions(), fs::perms(0700));
+  EXPECT_EQ(fs::status(csv).permissions(), fs::perms(0600));
   EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + csrf, "application/x-www-form-urlencoded")->status, 303);
+  EXPECT_EQ(fs::status(csv).permissions(), fs::perms(0644));
+  // Logging out ends the session on the robot, with or without the CSRF token.
+  EXPECT_EQ(client.Post("/organiser/logout", session, "", "application/x-www-form-urlencoded")->status, 303);
+  EXPECT_EQ(client.Get("/organiser", session)->status, 401);
   const auto results = client.Get("/results/");
   ASSERT_EQ(results->status, 200);
   EXPECT_NE(results->body.find("<table class=\"results\">"), std::string::npos);
