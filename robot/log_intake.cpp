@@ -16,6 +16,7 @@
 #include "host/scoring_run.h"
 #include "logs/log_notes.h"
 #include "reports/report_parts.h"
+#include "robot/receipt_problems.h"
 #include "robot/json_text.h"
 #include "robot/secrets.h"
 #include "stats/ubn/check_file.h"
@@ -169,25 +170,29 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   summary.repeats = static_cast<int>(counts.repeats);
   summary.refused = static_cast<int>(counts.Refused());
 
-  std::vector<Problem> problems;
+  std::vector<Finding> findings;
   for (const zelta::LogProblem& problem : loaded.problems) {
-    problems.push_back({static_cast<long long>(problem.position.line),
-                        (problem.skipped ? "skipped: " : "") + problem.text});
+    const std::string kind = problem.skipped ? "skipped" : "log";
+    findings.push_back({static_cast<long long>(problem.position.line), kind, kind + ":" + problem.text,
+                        (problem.skipped ? "skipped: " : "") + problem.text,
+                        (problem.skipped ? "lines skipped: " : "lines with: ") + problem.text, std::nullopt});
   }
   if (counts.repeats > 0) {
-    problems.push_back({static_cast<long long>(counts.firstRepeatLine),
+    findings.push_back({static_cast<long long>(counts.firstRepeatLine), "repeats", "",
                         std::to_string(counts.repeats) +
                             (counts.repeats == 1 ? " exact repeat" : " exact repeats") +
                             " of a QSO counted once (this one repeats line " +
-                            std::to_string(counts.firstRepeatOfLine) + ")"});
+                            std::to_string(counts.firstRepeatOfLine) + ")",
+                        "", std::nullopt});
   }
   for (std::size_t r = 0; r < counts.refusedQsos.size(); ++r) {
     const logs::LogQso qso = loaded.qsos.At(counts.refusedQsos[r]);
     const std::string reason = r < reasons.size() && !reasons[r].empty() ? reasons[r]
                                                                           : "refused by the plug-in";
-    problems.push_back({static_cast<long long>(qso.position.line),
+    findings.push_back({static_cast<long long>(qso.position.line), "refused", "refused:" + reason,
                         "QSO refused: " + reason + " (" + logs::ShownText(qso.call) + ", " +
-                            logs::ShownText(qso.mode) + ")"});
+                            logs::ShownText(qso.mode) + ")",
+                        "QSOs refused: " + reason, std::nullopt});
   }
   if (rules_.start || rules_.end) {
     for (std::size_t i = 0; i < loaded.qsos.Size(); ++i) {
@@ -195,16 +200,16 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
       const long long at = adjudication::SecondsOf(qso.time);
       if ((rules_.start && at < adjudication::SecondsOf(*rules_.start)) ||
           (rules_.end && at >= adjudication::SecondsOf(*rules_.end))) {
-        problems.push_back({static_cast<long long>(qso.position.line),
-                            "QSO outside the contest period (" +
-                                adjudication::TimeText(qso.time) + " UTC, " +
-                                logs::ShownText(qso.call) + ")"});
+        findings.push_back({static_cast<long long>(qso.position.line), "outside_period", "outside_period",
+                            "QSO outside the contest period (" + adjudication::TimeText(qso.time) + " UTC, " +
+                                logs::ShownText(qso.call) + ")",
+                            "QSOs outside the contest period", qso.time});
       }
     }
   }
-  std::stable_sort(problems.begin(), problems.end(),
-                   [](const Problem& a, const Problem& b) { return a.line < b.line; });
-  summary.problemsJson = ProblemsJson(problems);
+  const ToldProblems told = TellProblems(std::move(findings), rules_);
+  summary.problemsJson = ProblemsJson(told.listed);
+  summary.problemCountsJson = ProblemCountsJson(told.counts);
   return summary;
 }
 

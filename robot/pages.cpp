@@ -1,9 +1,11 @@
 #include "robot/pages.h"
 
 #include <cstdio>
+#include <map>
 
 #include "reports/report_parts.h"
 #include "robot/json_text.h"
+#include "robot/receipt_problems.h"
 
 namespace robot {
 namespace {
@@ -69,6 +71,29 @@ std::string Hidden(const char* name, const std::string& value) {
 
 std::string LangField(Language language) {
   return language == Language::kEnglish ? Hidden("lang", "en") : "";
+}
+
+// Every problem by its kind, below the list (which tells runs once and stops at 200).
+std::string ProblemCounts(const std::string& countsJson, Language language) {
+  static const struct {
+    const char* kind;
+    const char* russian;
+    const char* english;
+  } kKinds[] = {{"outside_period", "QSO вне периода соревнования", "QSOs outside the contest period"},
+                {"refused", "QSO не засчитано", "QSOs refused"},
+                {"skipped", "строк пропущено", "lines skipped"},
+                {"repeats", "замечаний о повторах", "notes of repeats"},
+                {"log", "прочих замечаний", "other notes"}};
+  const std::map<std::string, long long> counts = ReadProblemCounts(countsJson);
+  std::string text;
+  for (const auto& kind : kKinds) {
+    const auto count = counts.find(kind.kind);
+    if (count == counts.end() || count->second == 0) continue;
+    text += (text.empty() ? "" : ", ") + Num(count->second) + " " + Pick(language, kind.russian, kind.english);
+  }
+  if (text.empty()) return "";
+  return "<p class=\"problem-counts\">" + std::string(Pick(language, "Всего: ", "In all: ")) + HtmlText(text) +
+         ".</p>\n";
 }
 
 std::string ProblemRows(const std::string& problemsJson, Language language) {
@@ -176,7 +201,7 @@ std::string ReceiptPage(Language language, const Upload& upload, bool justReceiv
       s.logClaimedScore ? Num(*s.logClaimedScore) : std::string("—"));
   if (upload.replaces) row("Заменяет", "Replaces", HtmlText(*upload.replaces));
   body += "</table>\n<h2>" + std::string(Pick(language, "Замечания", "Problems")) + "</h2>\n" +
-          ProblemRows(s.problemsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
+          ProblemRows(s.problemsJson, language) + ProblemCounts(s.problemCountsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a> · <a href=\"/received" +
           LangQuery(language) + "\">" + Pick(language, "Полученные отчёты", "Logs received") +
           "</a></p>\n";
@@ -331,6 +356,7 @@ std::string ReceiptJson(const Upload& upload) {
              .Number("claimed_score", s.claimedScore)
              .OptionalNumber("log_claimed_score", s.logClaimedScore)
              .Raw("problems", s.problemsJson)
+             .Raw("problem_counts", s.problemCountsJson)
              .OptionalText("replaces", upload.replaces)
              .OptionalText("superseded_by", upload.supersededBy)
              .Done() + "\n";

@@ -36,7 +36,7 @@ constexpr const char* kUploadColumns =
     "  ORDER BY n.id LIMIT 1),"
     " u.call, u.format, u.category, u.email, u.sha256, u.bytes, u.qsos, u.counted,"
     " u.repeats, u.refused, u.skipped_lines, u.claimed_score, u.log_claimed_score,"
-    " u.problems FROM uploads u ";
+    " u.problems, u.problem_counts FROM uploads u ";
 
 class Statement {
  public:
@@ -139,6 +139,7 @@ Upload ReadUpload(const Statement& row) {
   s.claimedScore = static_cast<int>(row.Int(16));
   if (!row.IsNull(17)) s.logClaimedScore = row.Int(17);
   s.problemsJson = row.Text(18);
+  s.problemCountsJson = row.Text(19);
   return upload;
 }
 
@@ -162,6 +163,13 @@ Store::Store(const std::string& path) {
     }
     Execute(db_, "PRAGMA synchronous=FULL");
     Execute(db_, kSchema);
+    // The counts of a receipt's problems by kind came later: a database of before gets
+    // the column, its receipts an empty object.
+    bool counts = false;
+    for (Statement columns(db_, "PRAGMA table_info(uploads)"); columns.Step();) {
+      counts = counts || columns.Text(1) == "problem_counts";
+    }
+    if (!counts) Execute(db_, "ALTER TABLE uploads ADD COLUMN problem_counts TEXT NOT NULL DEFAULT '{}'");
   } catch (...) {
     sqlite3_close(db_);
     db_ = nullptr;
@@ -211,9 +219,9 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   Statement insert(db_,
                    "INSERT INTO uploads(id, receipt, call, call_key, received, replaces, format,"
                    " category, email, sha256, bytes, qsos, counted, repeats, refused,"
-                   " skipped_lines, claimed_score, log_claimed_score, problems, content)"
+                   " skipped_lines, claimed_score, log_claimed_score, problems, content, problem_counts)"
                    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15,"
-                   " ?16, ?17, ?18, ?19, ?20)");
+                   " ?16, ?17, ?18, ?19, ?20, ?21)");
   insert.Bind(1, id).Bind(2, upload.receipt).Bind(3, summary.call).Bind(4, callKey)
       .Bind(5, receivedUtc);
   if (upload.replaces) {
@@ -233,7 +241,7 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   } else {
     insert.BindNull(18);
   }
-  insert.Bind(19, summary.problemsJson).BindBlob(20, content);
+  insert.Bind(19, summary.problemsJson).BindBlob(20, content).Bind(21, summary.problemCountsJson);
   insert.Step();
   transaction.Commit();
   result.stored = std::move(upload);
