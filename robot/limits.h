@@ -16,6 +16,7 @@ constexpr std::size_t kMaxFormBytes = 8192;    // an organiser's form: a token, 
 constexpr std::size_t kMaxHeadBytes = 16384;   // a request's line and header lines
 constexpr std::size_t kMaxHeaderLines = 64;
 constexpr std::size_t kMaxConnections = 512;   // open at once, all addresses
+constexpr std::size_t kLargeUpload = 1u << 20; // memory given back to the system after it
 
 // BodyLimitOf()
 // The body a request may have: an upload's --max-upload-kb over every byte of the body

@@ -86,31 +86,45 @@ void EnterFolderOnThisThread(const std::string& folder) {
 }
 
 LogIntake::LogIntake(const std::string& pluginPath, const std::string& hostFolder,
-                     const std::string& regionList, const adjudication::Rules& rules)
-    : hostFolder_(hostFolder), regionList_(regionList), rules_(rules) {
-  std::string error;
-  if (!plugin_.Load(pluginPath, error)) {
-    throw std::runtime_error("cannot load the plug-in " + pluginPath + ": " + error);
+                     const std::string& regionList, const adjudication::Rules& rules, int copies)
+    : regionList_(regionList), rules_(rules) {
+  for (int n = 1; n <= std::max(1, copies); ++n) {
+    auto copy = std::make_unique<Copy>();
+    const fs::path folder = fs::path(hostFolder) / ("copy-" + std::to_string(n));
+    copy->folder = folder.string();
+    // A copy of the file: the same file loaded twice would be the same plug-in.
+    const fs::path library = folder / fs::path(pluginPath).filename();
+    std::error_code ec;
+    fs::create_directories(folder / "Plugins", ec);
+    if (!ec) fs::copy_file(pluginPath, library, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw std::runtime_error("cannot copy the plug-in " + pluginPath + " to " + folder.string() + ": " + ec.message());
+    std::string error;
+    if (!copy->plugin.Load(library.string(), error)) {
+      throw std::runtime_error("cannot load the plug-in " + pluginPath + ": " + error);
+    }
+    if (!RefreshRegionList(*copy)) throw std::runtime_error("cannot copy the region list " + regionList);
+    copies_.push_back(std::move(copy));
   }
-  if (!RefreshRegionList()) throw std::runtime_error("cannot copy the region list " + regionList);
 }
 
-bool LogIntake::RefreshRegionList() {
+LogIntake::~LogIntake() = default;
+
+bool LogIntake::RefreshRegionList(Copy& target) {
   std::error_code ec;
-  const fs::path copy = fs::path(hostFolder_) / "Plugins" / "zelta.dom";
+  const fs::path copy = fs::path(target.folder) / "Plugins" / "zelta.dom";
   const auto size = fs::file_size(regionList_, ec);
   if (ec) {  // no list: no station counts as one of it
-    copied_.clear();
+    target.copied.clear();
     fs::remove(copy, ec);
     return true;
   }
   const std::string stamp = std::to_string(size) + "@" +
       std::to_string(fs::last_write_time(regionList_, ec).time_since_epoch().count());
-  if (ec || stamp == copied_) return !ec;
+  if (ec || stamp == target.copied) return !ec;
   fs::create_directories(copy.parent_path(), ec);
   fs::copy_file(regionList_, copy, fs::copy_options::overwrite_existing, ec);
   if (ec) return false;
-  copied_ = stamp;
+  target.copied = stamp;
   return true;
 }
 
@@ -152,13 +166,35 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   zelta::RunCounts counts;
   std::vector<std::string> reasons;
   {
-    const std::lock_guard lock(mutex_);
-    RefreshRegionList();  // a list that cannot be copied now leaves the last copy in use
-    EnterFolderOnThisThread(hostFolder_);
-    counts = zelta::AddLog(plugin_, loaded.qsos, summary.call, false);
+    // A free copy of the plug-in, the log scored by it alone, the copy given back.
+    Copy* copy = nullptr;
+    {
+      std::unique_lock lock(mutex_);
+      freed_.wait(lock, [&] {
+        for (const auto& each : copies_) {
+          if (!each->busy) copy = each.get();
+        }
+        return copy != nullptr;
+      });
+      copy->busy = true;
+    }
+    struct GiveBack {
+      LogIntake& intake;
+      Copy& copy;
+      ~GiveBack() {
+        {
+          const std::lock_guard lock(intake.mutex_);
+          copy.busy = false;
+        }
+        intake.freed_.notify_one();
+      }
+    } giveBack{*this, *copy};
+    RefreshRegionList(*copy);  // a list that cannot be copied now leaves the last copy in use
+    EnterFolderOnThisThread(copy->folder);
+    counts = zelta::AddLog(copy->plugin, loaded.qsos, summary.call, false);
     int ignored = 0;
     const std::optional<adjudication::Score> score =
-        adjudication::ParseSummaryScore(plugin_.GetResult(ignored));
+        adjudication::ParseSummaryScore(copy->plugin.GetResult(ignored));
     summary.claimedScore = score ? score->score : 0;
     const std::string checkFile = stats::CheckFileName(summary.call);
     reasons = RefusalReasons(checkFile);

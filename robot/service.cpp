@@ -69,7 +69,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
           tokenPath.string());
     zelta::StartBatchMode();
     p.intake = std::make_unique<LogIntake>(options.pluginPath, hostDir.string(), regions.string(),
-                                           p.rules.rules);
+                                           p.rules.rules, std::min(options.scoringCopies, options.workers));
   } catch (const std::exception& e) {
     throw RobotError(e.what());
   }

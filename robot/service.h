@@ -26,6 +26,7 @@ struct RobotOptions {
   std::size_t maxUploadKb = 10240;
   std::string pluginPath;            // libStats.so
   int workers = 8;                   // requests served at once
+  int scoringCopies = 4;             // private copies of the plug-in: uploads scored at once
   std::chrono::seconds uploadTime{120};  // the longest an upload's body may take to arrive
   std::chrono::seconds ioTimeout{10};    // the longest a request's head (or a form) may take
   int connectionsPerAddress = 8;         // connections of one address at once

@@ -1,5 +1,7 @@
 // An upload, from the entrant's form (/submit) or the API (/api/logs): read within
 // the limits, scored through the plug-in, stored, and answered with its receipt.
+#include <malloc.h>
+
 #include "adjudication/cross_check.h"
 #include "host/scoring_run.h"
 #include "robot/json_text.h"
@@ -109,6 +111,14 @@ void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader
                        "The e-mail address is not valid. Correct it or leave it out."));
   }
   UploadSummary summary;
+  // A large log's QSOs leave many small blocks free once read: given back to the system
+  // rather than held by the robot until the next large log.
+  struct Trim {
+    bool large;
+    ~Trim() {
+      if (large) malloc_trim(0);
+    }
+  } trim{body.log.size() > kLargeUpload};
   try {
     summary = intake->Read(body.log);
   } catch (const UploadRefused& refused) {

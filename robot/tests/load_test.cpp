@@ -146,6 +146,31 @@ TEST(RobotUnderLoad, KilledInTheMiddleLosesNoReceiptedUploadAndHalfStoresNone) {
   }
 }
 
+TEST(RobotUnderLoad, LargeLogsBeingScoredHoldUpNoOtherUpload) {
+  const ContestFolder contest(4, 10);
+  RobotProcess robot(contest.Path());
+  std::atomic<int> largeDone{0};
+  std::vector<std::thread> large;
+  for (const char* call : {"Q1BIG", "Q2BIG"}) {
+    large.emplace_back([&, call] {
+      httplib::Client client("127.0.0.1", robot.Port());
+      client.set_read_timeout(std::chrono::seconds(120));
+      const auto answer = client.Post("/api/logs", CabrilloLog(call, 100000), "text/plain");  // 8 MB
+      EXPECT_TRUE(answer && answer->status == 200) << call;
+      ++largeDone;
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // both read, both being scored
+  httplib::Client client("127.0.0.1", robot.Port());
+  const int doneWhenSent = largeDone;
+  const auto small = client.Post("/api/logs", CabrilloLog("Q1SMALL", 30), "text/plain");
+  const int doneWhenReceipted = largeDone;
+  for (std::thread& thread : large) thread.join();
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->status, 200);
+  EXPECT_EQ(doneWhenReceipted, doneWhenSent) << "the small log waited for a large one to be scored";
+}
+
 TEST(RobotUnderLoad, StopsOnSigtermAfterFinishingTheRequestInFlight) {
   const ContestFolder contest(4, 10);
   RobotProcess robot(contest.Path());
