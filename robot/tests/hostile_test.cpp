@@ -168,6 +168,18 @@ TEST(RobotHostile, EachAttackIsCutOffMemoryStaysBoundedAndAnHonestEntrantIsServe
   EXPECT_EQ(honest, 200);
   EXPECT_LT(seconds, 2.0) << "the honest upload waited behind the slow clients";
 
+  // One address holds a few connections at once; the next is told at once.
+  std::vector<int> many;
+  for (int i = 0; i < 8; ++i) many.push_back(Connect(port, "127.0.0.3"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const int ninth = Connect(port, "127.0.0.3");
+  std::string busy;
+  char byte;
+  while (ninth >= 0 && recv(ninth, &byte, 1, 0) == 1) busy += byte;
+  EXPECT_EQ(Status(busy), 503);
+  for (const int fd : many) close(fd);
+  if (ninth >= 0) close(ninth);
+
   const std::string block(65536, 'x');
   const auto chunk = [&] { return "10000\r\n" + block + "\r\n"; };
   std::size_t sent = 0;
