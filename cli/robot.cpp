@@ -13,6 +13,7 @@ void AddRobot(CLI::App& zelta, Commands& commands) {
     std::string listen = "127.0.0.1:8080";
     std::size_t maxUploadKb = 10240;
     int workers = 8;
+    int perAddress = 8;
     std::optional<std::string> plugin;
   };
   auto options = std::make_shared<Options>();
@@ -39,6 +40,11 @@ void AddRobot(CLI::App& zelta, Commands& commands) {
       ->type_name("KB");
   command->add_option("--workers", options->workers, "requests served at once (default 8)")
       ->check(CLI::Range(1, 256))
+      ->type_name("N");
+  command->add_option("--connections-per-address", options->perAddress,
+                      "connections one client address may hold open at once; more are\n"
+                      "answered 503 at once (default 8)")
+      ->check(CLI::Range(1, 512))
       ->type_name("N");
   command->add_option("--plugin", options->plugin,
                       "the plug-in to load (default: the one beside this program, else\n"
@@ -83,6 +89,7 @@ void AddRobot(CLI::App& zelta, Commands& commands) {
                         robotOptions.port = port;
                         robotOptions.maxUploadKb = options->maxUploadKb;
                         robotOptions.workers = options->workers;
+                        robotOptions.connectionsPerAddress = options->perAddress;
                         robotOptions.pluginPath =
                             options->plugin ? *options->plugin : zelta::DefaultPluginPath();
                         auto say = [](const std::string& text) { Note(text); };

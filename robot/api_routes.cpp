@@ -69,10 +69,9 @@ void Robot::Parts::ApiRoutes() {
   });
   server.Post("/api/publish", [this](const Request& req, Response& res) {
     if (!FormAllowed(req)) return Unauthorised(req, res, true);
-    if (!check->Publish()) {
+    if (!Publish()) {
       return SendJson(res, 409, ErrorJson("there are no results to publish: run the check first"));
     }
-    store->SetSetting("published", "1");
     SendJson(res, 200, JsonObject()
                            .Bool("published", true)
                            .Text("results", "/results/")

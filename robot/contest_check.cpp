@@ -130,6 +130,7 @@ bool ContestCheck::Publish() {
   fs::remove_all(writing, ec);
   try {
     fs::copy(results, writing, fs::copy_options::recursive);
+    OpenResults(writing.string(), true);
     SyncToDisk(writing);
     PutInPlace(writing, PublishedFolder());
   } catch (...) {
@@ -241,6 +242,7 @@ void ContestCheck::Run(std::uint64_t number) {
     plugin.Unload();
     Progress("writing the results", 0, contest.logs.size());
     fs::create_directories(writing);
+    OpenResults(writing.string(), false);  // closed to others until published
     WriteWhole(writing / "verdicts.json", adjudication::VerdictsJson(contest));
     // The results in Russian, and in English beside them (en/).
     if (!reports::WriteReports(contest, writing.string(), reports::Language::kRussian, error) ||
@@ -249,6 +251,7 @@ void ContestCheck::Run(std::uint64_t number) {
     }
     finished = IsoNow();
     WriteWhole(writing / kStamp, finished + "\n");
+    OpenResults(writing.string(), false);
     SyncToDisk(writing);
     {
       const std::lock_guard lock(folders_);
@@ -273,6 +276,22 @@ void ContestCheck::Run(std::uint64_t number) {
   status_.summaryJson = error.empty() ? summary : "[]";
   finished_ = number;
   ended_.notify_all();
+}
+
+void OpenResults(const std::string& folder, bool open) {
+  std::error_code ec;
+  const auto set = [&](const fs::path& path, bool isFolder) {
+    fs::permissions(path,
+                    isFolder ? (open ? fs::perms(0755) : fs::perms(0700)) : (open ? fs::perms(0644) : fs::perms(0600)),
+                    fs::perm_options::replace | fs::perm_options::nofollow, ec);
+  };
+  if (!fs::is_directory(folder, ec)) return;
+  set(folder, true);
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_symlink(ec)) continue;
+    set(it->path(), it->is_directory(ec));
+  }
 }
 
 std::string CheckSummaryJson(const CheckStatus& status) {

@@ -80,6 +80,11 @@ class ContestCheck {
   std::thread thread_;
 };
 
+// OpenResults()
+// Opens the results folder `folder` to every reader of the machine (folders 0755, files
+// 0644) once published, or keeps it the owner's alone (0700, 0600) until then.
+void OpenResults(const std::string& folder, bool open);
+
 // CheckSummaryJson()
 // The JSON answer of a finished check: {"logs": N, "finished": "...", "table": [...]}.
 std::string CheckSummaryJson(const CheckStatus& status);

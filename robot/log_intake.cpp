@@ -16,6 +16,7 @@
 #include "host/scoring_run.h"
 #include "logs/log_notes.h"
 #include "reports/report_parts.h"
+#include "robot/receipt_problems.h"
 #include "robot/json_text.h"
 #include "robot/secrets.h"
 #include "stats/ubn/check_file.h"
@@ -85,31 +86,49 @@ void EnterFolderOnThisThread(const std::string& folder) {
 }
 
 LogIntake::LogIntake(const std::string& pluginPath, const std::string& hostFolder,
-                     const std::string& regionList, const adjudication::Rules& rules)
-    : hostFolder_(hostFolder), regionList_(regionList), rules_(rules) {
-  std::string error;
-  if (!plugin_.Load(pluginPath, error)) {
-    throw std::runtime_error("cannot load the plug-in " + pluginPath + ": " + error);
+                     const std::string& regionList, const adjudication::Rules& rules, int copies)
+    : regionList_(regionList), rules_(rules) {
+  for (int n = 1; n <= std::max(1, copies); ++n) {
+    auto copy = std::make_unique<Copy>();
+    const fs::path folder = fs::path(hostFolder) / ("copy-" + std::to_string(n));
+    copy->folder = folder.string();
+    // A copy of the file: the same file loaded twice would be the same plug-in.
+    const fs::path library = folder / fs::path(pluginPath).filename();
+    std::error_code ec;
+    fs::create_directories(folder / "Plugins", ec);
+    // Copied beside it and renamed into place: a robot that still runs on this folder
+    // keeps the file it has loaded (writing into a loaded library would crash it).
+    const fs::path incoming = library.string() + ".new";
+    if (!ec) fs::copy_file(pluginPath, incoming, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::rename(incoming, library, ec);
+    if (ec) throw std::runtime_error("cannot copy the plug-in " + pluginPath + " to " + folder.string() + ": " + ec.message());
+    std::string error;
+    if (!copy->plugin.Load(library.string(), error)) {
+      throw std::runtime_error("cannot load the plug-in " + pluginPath + ": " + error);
+    }
+    if (!RefreshRegionList(*copy)) throw std::runtime_error("cannot copy the region list " + regionList);
+    copies_.push_back(std::move(copy));
   }
-  if (!RefreshRegionList()) throw std::runtime_error("cannot copy the region list " + regionList);
 }
 
-bool LogIntake::RefreshRegionList() {
+LogIntake::~LogIntake() = default;
+
+bool LogIntake::RefreshRegionList(Copy& target) {
   std::error_code ec;
-  const fs::path copy = fs::path(hostFolder_) / "Plugins" / "zelta.dom";
+  const fs::path copy = fs::path(target.folder) / "Plugins" / "zelta.dom";
   const auto size = fs::file_size(regionList_, ec);
   if (ec) {  // no list: no station counts as one of it
-    copied_.clear();
+    target.copied.clear();
     fs::remove(copy, ec);
     return true;
   }
   const std::string stamp = std::to_string(size) + "@" +
       std::to_string(fs::last_write_time(regionList_, ec).time_since_epoch().count());
-  if (ec || stamp == copied_) return !ec;
+  if (ec || stamp == target.copied) return !ec;
   fs::create_directories(copy.parent_path(), ec);
   fs::copy_file(regionList_, copy, fs::copy_options::overwrite_existing, ec);
   if (ec) return false;
-  copied_ = stamp;
+  target.copied = stamp;
   return true;
 }
 
@@ -151,13 +170,35 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   zelta::RunCounts counts;
   std::vector<std::string> reasons;
   {
-    const std::lock_guard lock(mutex_);
-    RefreshRegionList();  // a list that cannot be copied now leaves the last copy in use
-    EnterFolderOnThisThread(hostFolder_);
-    counts = zelta::AddLog(plugin_, loaded.qsos, summary.call, false);
+    // A free copy of the plug-in, the log scored by it alone, the copy given back.
+    Copy* copy = nullptr;
+    {
+      std::unique_lock lock(mutex_);
+      freed_.wait(lock, [&] {
+        for (const auto& each : copies_) {
+          if (!each->busy) copy = each.get();
+        }
+        return copy != nullptr;
+      });
+      copy->busy = true;
+    }
+    struct GiveBack {
+      LogIntake& intake;
+      Copy& copy;
+      ~GiveBack() {
+        {
+          const std::lock_guard lock(intake.mutex_);
+          copy.busy = false;
+        }
+        intake.freed_.notify_one();
+      }
+    } giveBack{*this, *copy};
+    RefreshRegionList(*copy);  // a list that cannot be copied now leaves the last copy in use
+    EnterFolderOnThisThread(copy->folder);
+    counts = zelta::AddLog(copy->plugin, loaded.qsos, summary.call, false);
     int ignored = 0;
     const std::optional<adjudication::Score> score =
-        adjudication::ParseSummaryScore(plugin_.GetResult(ignored));
+        adjudication::ParseSummaryScore(copy->plugin.GetResult(ignored));
     summary.claimedScore = score ? score->score : 0;
     const std::string checkFile = stats::CheckFileName(summary.call);
     reasons = RefusalReasons(checkFile);
@@ -169,25 +210,29 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   summary.repeats = static_cast<int>(counts.repeats);
   summary.refused = static_cast<int>(counts.Refused());
 
-  std::vector<Problem> problems;
+  std::vector<Finding> findings;
   for (const zelta::LogProblem& problem : loaded.problems) {
-    problems.push_back({static_cast<long long>(problem.position.line),
-                        (problem.skipped ? "skipped: " : "") + problem.text});
+    const std::string kind = problem.skipped ? "skipped" : "log";
+    findings.push_back({static_cast<long long>(problem.position.line), kind, kind + ":" + problem.text,
+                        (problem.skipped ? "skipped: " : "") + problem.text,
+                        (problem.skipped ? "lines skipped: " : "lines with: ") + problem.text, std::nullopt});
   }
   if (counts.repeats > 0) {
-    problems.push_back({static_cast<long long>(counts.firstRepeatLine),
+    findings.push_back({static_cast<long long>(counts.firstRepeatLine), "repeats", "",
                         std::to_string(counts.repeats) +
                             (counts.repeats == 1 ? " exact repeat" : " exact repeats") +
                             " of a QSO counted once (this one repeats line " +
-                            std::to_string(counts.firstRepeatOfLine) + ")"});
+                            std::to_string(counts.firstRepeatOfLine) + ")",
+                        "", std::nullopt});
   }
   for (std::size_t r = 0; r < counts.refusedQsos.size(); ++r) {
     const logs::LogQso qso = loaded.qsos.At(counts.refusedQsos[r]);
     const std::string reason = r < reasons.size() && !reasons[r].empty() ? reasons[r]
                                                                           : "refused by the plug-in";
-    problems.push_back({static_cast<long long>(qso.position.line),
+    findings.push_back({static_cast<long long>(qso.position.line), "refused", "refused:" + reason,
                         "QSO refused: " + reason + " (" + logs::ShownText(qso.call) + ", " +
-                            logs::ShownText(qso.mode) + ")"});
+                            logs::ShownText(qso.mode) + ")",
+                        "QSOs refused: " + reason, std::nullopt});
   }
   if (rules_.start || rules_.end) {
     for (std::size_t i = 0; i < loaded.qsos.Size(); ++i) {
@@ -195,16 +240,16 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
       const long long at = adjudication::SecondsOf(qso.time);
       if ((rules_.start && at < adjudication::SecondsOf(*rules_.start)) ||
           (rules_.end && at >= adjudication::SecondsOf(*rules_.end))) {
-        problems.push_back({static_cast<long long>(qso.position.line),
-                            "QSO outside the contest period (" +
-                                adjudication::TimeText(qso.time) + " UTC, " +
-                                logs::ShownText(qso.call) + ")"});
+        findings.push_back({static_cast<long long>(qso.position.line), "outside_period", "outside_period",
+                            "QSO outside the contest period (" + adjudication::TimeText(qso.time) + " UTC, " +
+                                logs::ShownText(qso.call) + ")",
+                            "QSOs outside the contest period", qso.time});
       }
     }
   }
-  std::stable_sort(problems.begin(), problems.end(),
-                   [](const Problem& a, const Problem& b) { return a.line < b.line; });
-  summary.problemsJson = ProblemsJson(problems);
+  const ToldProblems told = TellProblems(std::move(findings), rules_);
+  summary.problemsJson = ProblemsJson(told.listed);
+  summary.problemCountsJson = ProblemCountsJson(told.counts);
   return summary;
 }
 

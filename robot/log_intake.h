@@ -2,9 +2,12 @@
 // `zelta score` scores it, and every problem on the way, line by line.
 #pragma once
 
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "adjudication/verdicts.h"
 #include "host/plugin_driver.h"
@@ -31,30 +34,39 @@ bool IsCallSign(const std::string& call);
 
 class LogIntake {
  public:
-  // Loads the plug-in at `pluginPath`; it runs in `hostFolder` (the robot's own),
-  // with a copy of the region list `regionList` (the contest's) that is made afresh
-  // whenever the organiser changes the list. `rules` tell which QSOs lie outside the
-  // period. Throws std::runtime_error when the plug-in cannot be loaded or the region
-  // list cannot be copied.
+  // Loads `copies` private copies of the plug-in at `pluginPath`, each with its own
+  // state and its own folder under `hostFolder` (the robot's own), so that as many
+  // logs are scored side by side. Each copy's folder has a copy of the region list
+  // `regionList` (the contest's) that is made afresh whenever the organiser changes
+  // the list. `rules` tell which QSOs lie outside the period. Throws
+  // std::runtime_error when the plug-in cannot be loaded or the region list cannot be
+  // copied.
   LogIntake(const std::string& pluginPath, const std::string& hostFolder,
-            const std::string& regionList, const adjudication::Rules& rules);
+            const std::string& regionList, const adjudication::Rules& rules, int copies = 1);
+  ~LogIntake();
 
   // Read()
-  // The receipt's findings for `bytes` (everything but the e-mail address). The
-  // plug-in scores one log at a time; calls from other threads wait their turn.
+  // The receipt's findings for `bytes` (everything but the e-mail address). Each copy
+  // of the plug-in scores one log at a time; calls beyond the copies wait their turn.
   // Throws UploadRefused for an empty upload, a text that is no log, a log without
   // its own call or with one that is no call sign, and a log without any QSO.
   UploadSummary Read(const std::string& bytes);
 
  private:
-  std::mutex mutex_;
-  zelta::StatsPlugin plugin_;
-  // Copies the region list when it is not the one copied last; false when it cannot.
-  bool RefreshRegionList();
+  struct Copy {
+    zelta::StatsPlugin plugin;
+    std::string folder;
+    std::string copied;         // the size and time of the list copied last, or empty
+    bool busy = false;
+  };
+  // Copies the region list into the copy's folder when it is not the one copied last;
+  // false when it cannot.
+  bool RefreshRegionList(Copy& copy);
 
-  std::string hostFolder_;
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  std::vector<std::unique_ptr<Copy>> copies_;
   std::string regionList_;
-  std::string copied_;          // the size and time of the list copied last, or empty
   adjudication::Rules rules_;
 };
 

@@ -16,7 +16,7 @@ void Robot::Parts::OrganiserRoutes() {
                                      status.published, csrf));
   });
   server.Post("/organiser/login", [this](const Request& req, Response& res) {
-    if (!organiser->IsToken(text::TrimBlanks(req.get_param_value("token")))) {
+    if (!organiser->IsToken(text::TrimBlanks(FormField(req, "token")))) {
       return SendPage(res, 401, LoginPage(PageLanguage(req), true));
     }
     const bool https = req.get_header_value("X-Forwarded-Proto") == "https";
@@ -25,7 +25,8 @@ void Robot::Parts::OrganiserRoutes() {
     res.set_redirect(PageLanguage(req) == Language::kEnglish ? "/organiser?lang=en" : "/organiser", 303);
   });
   server.Post("/organiser/logout", [this](const Request& req, Response& res) {
-    if (FormAllowed(req)) organiser->EndSession(CookieValue(req, kCookie));
+    // The session ends whatever the form: a session's cookie is all it takes to end it.
+    organiser->EndSession(CookieValue(req, kCookie));
     res.set_header("Set-Cookie", std::string(kCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
     res.set_redirect("/organiser", 303);
   });
@@ -55,7 +56,12 @@ void Robot::Parts::OrganiserRoutes() {
   });
   server.Post("/organiser/publish", [this](const Request& req, Response& res) {
     if (!FormAllowed(req)) return Unauthorised(req, res, false);
-    if (check->Publish()) store->SetSetting("published", "1");
+    if (!Publish()) {
+      const Language language = PageLanguage(req);
+      return SendPage(res, 409, MessagePage(language, Pick(language, "Публиковать нечего", "Nothing to publish"),
+                                            Pick(language, "Результатов ещё нет: сначала проверьте отчёты.",
+                                                 "There are no results yet: run the check first.")));
+    }
     res.set_redirect(PageLanguage(req) == Language::kEnglish ? "/organiser?lang=en" : "/organiser", 303);
   });
   server.Get(R"(/organiser/results/(reports/)?([^/]{0,100}))", [this](const Request& req, Response& res) {

@@ -1,9 +1,11 @@
 #include "robot/pages.h"
 
 #include <cstdio>
+#include <map>
 
 #include "reports/report_parts.h"
 #include "robot/json_text.h"
+#include "robot/receipt_problems.h"
 
 namespace robot {
 namespace {
@@ -69,6 +71,29 @@ std::string Hidden(const char* name, const std::string& value) {
 
 std::string LangField(Language language) {
   return language == Language::kEnglish ? Hidden("lang", "en") : "";
+}
+
+// Every problem by its kind, below the list (which tells runs once and stops at 200).
+std::string ProblemCounts(const std::string& countsJson, Language language) {
+  static const struct {
+    const char* kind;
+    const char* russian;
+    const char* english;
+  } kKinds[] = {{"outside_period", "QSO вне периода соревнования", "QSOs outside the contest period"},
+                {"refused", "QSO не засчитано", "QSOs refused"},
+                {"skipped", "строк пропущено", "lines skipped"},
+                {"repeats", "замечаний о повторах", "notes of repeats"},
+                {"log", "прочих замечаний", "other notes"}};
+  const std::map<std::string, long long> counts = ReadProblemCounts(countsJson);
+  std::string text;
+  for (const auto& kind : kKinds) {
+    const auto count = counts.find(kind.kind);
+    if (count == counts.end() || count->second == 0) continue;
+    text += (text.empty() ? "" : ", ") + Num(count->second) + " " + Pick(language, kind.russian, kind.english);
+  }
+  if (text.empty()) return "";
+  return "<p class=\"problem-counts\">" + std::string(Pick(language, "Всего: ", "In all: ")) + HtmlText(text) +
+         ".</p>\n";
 }
 
 std::string ProblemRows(const std::string& problemsJson, Language language) {
@@ -177,7 +202,7 @@ std::string ReceiptPage(Language language, const Upload& upload, bool justReceiv
   if (upload.replaces) row("Заменяет", "Replaces", HtmlText(*upload.replaces));
   if (upload.late) row("Принят после срока", "Taken after the deadline", Pick(language, "да, организатором", "yes, by the organiser"), "late");
   body += "</table>\n<h2>" + std::string(Pick(language, "Замечания", "Problems")) + "</h2>\n" +
-          ProblemRows(s.problemsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
+          ProblemRows(s.problemsJson, language) + ProblemCounts(s.problemCountsJson, language) + "<p><a href=\"/" + LangQuery(language) + "\">" +
           Pick(language, "Приём отчётов", "Log submission") + "</a> · <a href=\"/received" +
           LangQuery(language) + "\">" + Pick(language, "Полученные отчёты", "Logs received") +
           "</a></p>\n";
@@ -231,29 +256,33 @@ std::string LoginPage(Language language, bool failed) {
 
 namespace {
 
-// ProblemCounts()
+// ProblemCountsCell()
 // An upload's problems as counts by kind: "refused 6 · outside the period 2 · ...".
-std::string ProblemCounts(const std::string& problemsJson, Language language) {
-  enum Kind { kRefused, kOutside, kRepeats, kSkipped, kWarning, kKinds };
-  int counts[kKinds] = {};
-  for (const Problem& p : ReadProblems(problemsJson)) {
-    const std::string_view text(p.text);
-    ++counts[text.starts_with("QSO refused:")                    ? kRefused
-             : text.starts_with("QSO outside the contest period") ? kOutside
-             : text.find(" exact repeat") != std::string_view::npos ? kRepeats
-             : text.starts_with("skipped: ")                     ? kSkipped
-                                                                 : kWarning];
+// The counts kept with the receipt; a receipt of before them is counted from its list.
+std::string ProblemCountsCell(const UploadSummary& s, Language language) {
+  static const char* const kKinds[] = {"refused", "outside_period", "repeats", "skipped", "log"};
+  static const char* const kNames[][2] = {{"отклонено", "refused"},
+                                          {"вне периода", "outside the period"},
+                                          {"повторы", "exact repeats"},
+                                          {"пропущено", "skipped"},
+                                          {"предупреждения", "warnings"}};
+  std::map<std::string, long long> counts = ReadProblemCounts(s.problemCountsJson);
+  if (counts.empty()) {
+    for (const Problem& p : ReadProblems(s.problemsJson)) {
+      const std::string_view text(p.text);
+      ++counts[text.starts_with("QSO refused:")                      ? "refused"
+               : text.starts_with("QSO outside the contest period")   ? "outside_period"
+               : text.find(" exact repeat") != std::string_view::npos ? "repeats"
+               : text.starts_with("skipped: ")                       ? "skipped"
+                                                                     : "log"];
+    }
   }
-  static const char* const kNames[kKinds][2] = {{"отклонено", "refused"},
-                                                 {"вне периода", "outside the period"},
-                                                 {"повторы", "exact repeats"},
-                                                 {"пропущено", "skipped"},
-                                                 {"предупреждения", "warnings"}};
   std::string out;
-  for (int k = 0; k < kKinds; ++k) {
-    if (counts[k] == 0) continue;
+  for (std::size_t k = 0; k < std::size(kKinds); ++k) {
+    const auto count = counts.find(kKinds[k]);
+    if (count == counts.end() || count->second == 0) continue;
     out += (out.empty() ? "" : " · ") + std::string(Pick(language, kNames[k][0], kNames[k][1])) + " " +
-           Num(counts[k]);
+           Num(count->second);
   }
   return out;
 }
@@ -311,8 +340,9 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
           std::string(Pick(language, "Все отчёты одним архивом (zip)", "Every log in one zip")) + "</a></p>\n";
   // A log that an entrant sent the organiser: taken after the deadline too, marked late.
   body += "<h2>" + std::string(Pick(language, "Отчёт от организатора", "A log handed in by the organiser")) +
-          "</h2>\n<form method=\"post\" enctype=\"multipart/form-data\" action=\"/submit?csrf=" + HtmlText(csrf) +
-          (language == Language::kEnglish ? "&amp;lang=en" : "") + "\">\n<input type=\"file\" name=\"log\" id=\"late-log\">\n"
+          "</h2>\n<form method=\"post\" enctype=\"multipart/form-data\" action=\"/submit" +
+          (language == Language::kEnglish ? "?lang=en" : "") + "\">\n<input type=\"hidden\" name=\"csrf\" value=\"" +
+          HtmlText(csrf) + "\">\n<input type=\"file\" name=\"log\" id=\"late-log\">\n"
           "<input type=\"text\" name=\"replaces\" maxlength=\"64\" placeholder=\"R-…\">\n"
           "<button type=\"submit\" id=\"hand-in\">" +
           Pick(language, "Принять (после срока — с пометкой)", "Take it (marked late after the deadline)") +
@@ -348,7 +378,7 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
     const UploadSummary& s = upload.summary;
     body += "<tr>" + Cell(HtmlText(s.call)) + Cell(ShownTime(upload.received)) + receiptCell(upload) +
             Cell(Num(s.claimedScore), true) + Cell(s.logClaimedScore ? Num(*s.logClaimedScore) : "", true) +
-            Cell(HtmlText(s.email)) + Cell(ProblemCounts(s.problemsJson, language)) +
+            Cell(HtmlText(s.email)) + Cell(ProblemCountsCell(s, language)) +
             Cell(upload.late ? Pick(language, "после срока", "late") : Pick(language, "учитывается", "counts")) +
             "</tr>\n";
   }
@@ -413,6 +443,7 @@ std::string ReceiptJson(const Upload& upload) {
              .Number("claimed_score", s.claimedScore)
              .OptionalNumber("log_claimed_score", s.logClaimedScore)
              .Raw("problems", s.problemsJson)
+             .Raw("problem_counts", s.problemCountsJson)
              .OptionalText("replaces", upload.replaces)
              .OptionalText("superseded_by", upload.supersededBy)
              .Bool("late", upload.late)

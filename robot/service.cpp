@@ -12,6 +12,7 @@
 #include "host/host_system.h"
 #include "logs/log_notes.h"
 #include "robot/json_text.h"
+#include "robot/limits.h"
 #include "robot/service_parts.h"
 
 namespace robot {
@@ -56,6 +57,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
                      (ec ? ": " + ec.message() : std::string(": permission denied")));
   }
   chmod(p.robotDir.c_str(), 0700);
+  p.server.spoolFolder = p.robotDir.string();
   const fs::path regions = p.contestDir / "Plugins" / "zelta.dom";
   if (!fs::is_regular_file(regions, ec)) {
     p.say("warning: " + regions.string() + " does not exist: no station counts as one of the region list");
@@ -68,51 +70,27 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
           tokenPath.string());
     zelta::StartBatchMode();
     p.intake = std::make_unique<LogIntake>(options.pluginPath, hostDir.string(), regions.string(),
-                                           p.rules.rules);
+                                           p.rules.rules, std::min(options.scoringCopies, options.workers));
   } catch (const std::exception& e) {
     throw RobotError(e.what());
   }
+  OpenResults((p.contestDir / "results").string(), p.store->Setting("published").value_or("") == "1");
   p.check = std::make_unique<ContestCheck>(
       *p.store, CheckPaths{p.contestDir.string(), p.robotDir.string(), options.pluginPath});
 
-  // The server: a pool of workers, timeouts on silent clients, one request per
-  // connection (a refused upload's unread body can never be taken for a request).
-  const int workers = std::max(1, options.workers);
-  p.server.new_task_queue = [workers] { return new httplib::ThreadPool(static_cast<std::size_t>(workers)); };
-  p.server.set_read_timeout(options.ioTimeout);
-  p.server.set_write_timeout(options.ioTimeout);
+  // The server: the library's handlers, one request per connection, each request
+  // whole in memory when it reaches them (the front door has read it within limits).
   p.server.set_keep_alive_max_count(1);
-  p.server.set_payload_max_length(p.maxUploadBytes + 65536);
-  p.server.set_default_headers({
-      {"X-Content-Type-Options", "nosniff"},
-      {"X-Frame-Options", "DENY"},
-      {"Referrer-Policy", "no-referrer"},
-      {"Content-Security-Policy",
-       "default-src 'none'; style-src 'unsafe-inline'; img-src data:; form-action 'self'; "
-       "frame-ancestors 'none'; base-uri 'none'"},
-  });
-  // A request with neither Content-Length nor Transfer-Encoding has no body (HTTP/1.1),
-  // as `curl -X POST` sends an organiser's request; the library would wait for one until
-  // the timeout. The request is the server's own object, not a constant one.
-  p.server.set_pre_routing_handler([](const Request& req, Response&) {
-    if (!req.has_header("Content-Length") && !req.has_header("Transfer-Encoding")) {
-      const_cast<Request&>(req).headers.emplace("Content-Length", "0");
+  p.server.set_payload_max_length(p.maxUploadBytes);
+  p.server.set_default_headers(httplib::Headers(std::begin(kSecurityHeaders), std::end(kSecurityHeaders)));
+  // Nothing of the organiser's is kept by a browser or a proxy.
+  p.server.set_post_routing_handler([](const Request& req, Response& res) {
+    if (req.path.rfind("/organiser", 0) == 0 && !res.has_header("Cache-Control")) {
+      res.set_header("Cache-Control", "no-store");
     }
-    return httplib::Server::HandlerResponse::Unhandled;
   });
-  p.server.set_error_handler([](const Request& req, Response& res) {
-    if (!res.body.empty()) return;
-    const bool api = req.path.rfind("/api/", 0) == 0;
-    const std::string text = res.status == 404   ? "not found"
-                             : res.status == 413 ? "the request is too large"
-                             : res.status == 400 ? "the request cannot be read"
-                                                 : "the request cannot be served";
-    if (api) {
-      res.set_content(ErrorJson(text), "application/json; charset=utf-8");
-    } else {
-      res.set_content(MessagePage(PageLanguage(req), std::to_string(res.status), text),
-                      "text/html; charset=utf-8");
-    }
+  p.server.set_error_handler([&p](const Request& req, Response& res) {
+    if (res.body.empty()) p.GeneralError(req, res);
   });
   p.server.set_exception_handler([&p](const Request& req, Response& res, std::exception_ptr error) {
     std::string what = "unknown error";
@@ -143,7 +121,21 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
     }
     p.port = options.port;
   }
-  if (!p.server.WidenBacklog()) throw RobotError("cannot listen on " + options.host);
+  const int listening = p.server.TakeListeningSocket();
+  if (listening < 0) throw RobotError("cannot listen on " + options.host);
+  DoorHandlers handlers;
+  handlers.bodyLimit = [&p](const std::string& method, const std::string& target) {
+    return BodyLimitOf(method, target, p.options);
+  };
+  handlers.serve = [&p](const WholeRequest& request) { return p.server.Handle(request); };
+  handlers.refuse = [&p](Refusal why, const std::string& method, const std::string& target) {
+    return p.DoorRefusal(why, method, target);
+  };
+  try {
+    p.door = std::make_unique<FrontDoor>(listening, DoorLimitsOf(options), std::move(handlers));
+  } catch (const std::exception& e) {
+    throw RobotError(e.what());
+  }
 }
 
 Robot::~Robot() = default;
@@ -155,7 +147,7 @@ void Robot::Serve() {
   p.serving = true;
   if (!p.stopped) {
     p.say("listening on http://" + p.options.host + ":" + std::to_string(p.port) + "/");
-    p.server.listen_after_bind();
+    p.door->Run();
   }
   p.check->Stop();
   p.serving = false;
@@ -164,11 +156,7 @@ void Robot::Serve() {
 void Robot::Stop() {
   Parts& p = *parts_;
   p.stopped = true;
-  // Serve() may be about to listen: the server can be stopped once it does.
-  for (int i = 0; i < 200 && p.serving && !p.server.is_running(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  p.server.stop();
+  p.door->Stop();
   p.check->Stop();
 }
 

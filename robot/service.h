@@ -1,5 +1,6 @@
 // The log robot's HTTP service: the entrants' pages and API, the organiser's pages
-// and API, and the published results, over cpp-httplib with a pool of workers.
+// and API, and the published results: the front door (front_door.h) reads each request
+// within the limits (limits.h), cpp-httplib's handlers answer it on a pool of workers.
 #pragma once
 
 #include <chrono>
@@ -25,8 +26,11 @@ struct RobotOptions {
   std::size_t maxUploadKb = 10240;
   std::string pluginPath;            // libStats.so
   int workers = 8;                   // requests served at once
+  int scoringCopies = 4;             // private copies of the plug-in: uploads scored at once
   std::chrono::seconds uploadTime{120};  // the longest an upload's body may take to arrive
-  std::chrono::seconds ioTimeout{10};    // the longest a client may leave the line silent
+  std::chrono::seconds ioTimeout{10};    // the longest a request's head (or a form) may take
+  int connectionsPerAddress = 8;         // connections of one address at once
+  std::chrono::seconds grace{10};        // after a stop, for the requests in flight
 };
 
 class Robot {

@@ -84,6 +84,23 @@ std::string CookieValue(const Request& req, const std::string& name) {
   return "";
 }
 
+// A field of a form's body (application/x-www-form-urlencoded), never of the query
+// string, where proxies' logs would keep a secret.
+std::string FormField(const Request& req, const std::string& name) {
+  const std::string type = text::AsciiLower(req.get_header_value("Content-Type"));
+  if (type.rfind("application/x-www-form-urlencoded", 0) != 0) return "";
+  httplib::Params fields;
+  httplib::detail::parse_query_text(req.body, fields);
+  const auto field = fields.find(name);
+  return field == fields.end() ? "" : field->second;
+}
+
+bool Robot::Parts::Publish() {
+  if (!check->Publish()) return false;
+  store->SetSetting("published", "1");
+  return true;
+}
+
 bool Robot::Parts::Organiser(const Request& req, std::string* csrf) {
   const std::string authorization = req.get_header_value("Authorization");
   if (authorization.size() > 7 && text::EqualsIgnoringCase(authorization.substr(0, 7), "Bearer ")) {
@@ -102,8 +119,8 @@ bool Robot::Parts::FormAllowed(const Request& req) {
   std::string csrf;
   if (!Organiser(req, &csrf)) return false;
   if (csrf.empty()) return true;
-  const std::string given =
-      req.has_param("csrf") ? req.get_param_value("csrf") : req.get_header_value("X-CSRF-Token");
+  const std::string field = FormField(req, "csrf");
+  const std::string given = field.empty() ? req.get_header_value("X-CSRF-Token") : field;
   return SameSecret(given, csrf);
 }
 

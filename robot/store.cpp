@@ -54,7 +54,7 @@ constexpr const char* kUploadColumns =
     "   ORDER BY n.id LIMIT 1)),"
     " u.call, u.format, u.category, u.email, u.sha256, u.bytes, u.qsos, u.counted,"
     " u.repeats, u.refused, u.skipped_lines, u.claimed_score, u.log_claimed_score,"
-    " u.problems, EXISTS(SELECT 1 FROM late_uploads l WHERE l.upload_id = u.id) FROM uploads u ";
+    " u.problems, u.problem_counts, EXISTS(SELECT 1 FROM late_uploads l WHERE l.upload_id = u.id) FROM uploads u ";
 
 // The upload that counts for its call: the newest of the call, unless an upload of
 // another call has replaced it.
@@ -163,7 +163,8 @@ Upload ReadUpload(const Statement& row) {
   s.claimedScore = static_cast<int>(row.Int(16));
   if (!row.IsNull(17)) s.logClaimedScore = row.Int(17);
   s.problemsJson = row.Text(18);
-  upload.late = row.Int(19) != 0;
+  s.problemCountsJson = row.Text(19);
+  upload.late = row.Int(20) != 0;
   return upload;
 }
 
@@ -207,6 +208,13 @@ Store::Store(const std::string& path) {
       throw StoreError("cannot write the robot's database " + path +
                        ": the file is read-only (give the robot's user write access to it)");
     }
+    // The counts of a receipt's problems by kind came later: a database of before gets
+    // the column, its receipts an empty object.
+    bool counts = false;
+    for (Statement columns(db_, "PRAGMA table_info(uploads)"); columns.Step();) {
+      counts = counts || columns.Text(1) == "problem_counts";
+    }
+    if (!counts) Execute(db_, "ALTER TABLE uploads ADD COLUMN problem_counts TEXT NOT NULL DEFAULT '{}'");
   } catch (...) {
     sqlite3_close(db_);
     db_ = nullptr;
@@ -268,9 +276,9 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   Statement insert(db_,
                    "INSERT INTO uploads(id, receipt, call, call_key, received, replaces, format,"
                    " category, email, sha256, bytes, qsos, counted, repeats, refused,"
-                   " skipped_lines, claimed_score, log_claimed_score, problems, content)"
+                   " skipped_lines, claimed_score, log_claimed_score, problems, content, problem_counts)"
                    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15,"
-                   " ?16, ?17, ?18, ?19, ?20)");
+                   " ?16, ?17, ?18, ?19, ?20, ?21)");
   insert.Bind(1, id).Bind(2, upload.receipt).Bind(3, summary.call).Bind(4, callKey)
       .Bind(5, receivedUtc);
   if (upload.replaces) {
@@ -290,7 +298,7 @@ Store::AddResult Store::Add(const UploadSummary& summary, const std::string& con
   } else {
     insert.BindNull(18);
   }
-  insert.Bind(19, summary.problemsJson).BindBlob(20, content);
+  insert.Bind(19, summary.problemsJson).BindBlob(20, content).Bind(21, summary.problemCountsJson);
   insert.Step();
   if (late) {
     Statement mark(db_, "INSERT INTO late_uploads(upload_id) VALUES(?1)");

@@ -38,6 +38,7 @@ struct UploadSummary {
   int claimedScore = 0;              // the plug-in's score of the whole log
   std::optional<long long> logClaimedScore;  // the log's own CLAIMED-SCORE
   std::string problemsJson = "[]";   // [{"line": N, "text": "..."}], already JSON
+  std::string problemCountsJson = "{}";  // {"refused": N, ...}: every problem by kind
 };
 
 struct Upload {

@@ -174,4 +174,33 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
   EXPECT_TRUE(reopened.Add(Log("Q2LATE"), "late", "", kNow, true).stored->late);
 }
 
+TEST(Store, ADatabaseOfBeforeTheProblemCountsKeepsItsReceipts) {
+  const ScopedWorkDir dir;
+  const std::string path = (dir.Path() / "robot.sqlite3").string();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE uploads(id INTEGER PRIMARY KEY, receipt TEXT NOT NULL UNIQUE, call TEXT NOT NULL,"
+                         " call_key TEXT NOT NULL, received TEXT NOT NULL, replaces TEXT, format TEXT NOT NULL,"
+                         " category TEXT NOT NULL, email TEXT NOT NULL, sha256 TEXT NOT NULL, bytes INTEGER NOT NULL,"
+                         " qsos INTEGER NOT NULL, counted INTEGER NOT NULL, repeats INTEGER NOT NULL,"
+                         " refused INTEGER NOT NULL, skipped_lines INTEGER NOT NULL, claimed_score INTEGER NOT NULL,"
+                         " log_claimed_score INTEGER, problems TEXT NOT NULL, content BLOB NOT NULL);"
+                         "INSERT INTO uploads VALUES(1, 'R-20261206-0001-0123456789abcdef', 'Q1ABC', 'Q1ABC',"
+                         " '2026-12-06T14:03:12Z', NULL, 'cabrillo', '', '', 'x', 1, 1, 1, 0, 0, 0, 1, NULL,"
+                         " '[{\"line\": 3, \"text\": \"t\"}]', x'00')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  Store store(path);
+  const auto old = store.Find("R-20261206-0001-0123456789abcdef");
+  ASSERT_TRUE(old);
+  EXPECT_EQ(old->summary.problemsJson, "[{\"line\": 3, \"text\": \"t\"}]");
+  EXPECT_EQ(old->summary.problemCountsJson, "{}");
+  UploadSummary counted = Log("Q2ABC");
+  counted.problemCountsJson = "{\"refused\": 2}";
+  EXPECT_EQ(store.Find(store.Add(counted, "x", "", kNow).stored->receipt)->summary.problemCountsJson,
+            "{\"refused\": 2}");
+}
+
 }  // namespace

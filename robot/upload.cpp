@@ -1,5 +1,7 @@
 // An upload, from the entrant's form (/submit) or the API (/api/logs): read within
 // the limits, scored through the plug-in, stored, and answered with its receipt.
+#include <malloc.h>
+
 #include "adjudication/cross_check.h"
 #include "host/scoring_run.h"
 #include "robot/json_text.h"
@@ -23,15 +25,23 @@ void Robot::Parts::Refuse(Response& res, bool api, Language language, int status
   SendPage(res, status, MessagePage(language, title, message));
 }
 
+std::string Robot::Parts::UploadTooLarge(Language language) const {
+  return std::string(Pick(language, "Загрузка больше предела в ", "The upload is over the limit of ")) +
+         std::to_string(options.maxUploadKb) +
+         Pick(language, " КБ. Отправьте только файл отчёта.", " KB. Send the log file alone.");
+}
+
+std::string Robot::Parts::UploadTooSlow(Language language) const {
+  return Pick(language, "Загрузка шла слишком долго. Попробуйте ещё раз.", "The upload took too long. Try again.");
+}
+
 UploadBody Robot::Parts::ReadBody(const ContentReader& reader, bool multipart) {
   UploadBody body;
-  const auto start = std::chrono::steady_clock::now();
   std::size_t total = 0;
   auto take = [&](std::size_t size) {
     total += size;
     if (total > maxUploadBytes) body.tooLarge = true;
-    if (std::chrono::steady_clock::now() - start > options.uploadTime) body.tooSlow = true;
-    return !body.tooLarge && !body.tooSlow;
+    return !body.tooLarge;
   };
   if (!multipart) {
     body.complete = reader([&](const char* data, std::size_t size) {
@@ -50,6 +60,7 @@ UploadBody Robot::Parts::ReadBody(const ContentReader& reader, bool multipart) {
                 : part.name == "text"     ? &body.text
                 : part.name == "email"    ? &body.email
                 : part.name == "replaces" ? &body.replaces
+                : part.name == "csrf"     ? &body.csrf
                                           : nullptr;
         if (field) field->clear();  // a field given twice: the last counts
         return ++parts <= kMaxFormParts;
@@ -65,28 +76,20 @@ UploadBody Robot::Parts::ReadBody(const ContentReader& reader, bool multipart) {
 void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader& reader,
                           bool api) {
   const Language language = api ? ApiLanguage(req) : PageLanguage(req);
-  // Nothing is read of an upload that cannot be taken anyway. After the deadline only
-  // the organiser hands a log in (the token, or a session's form with its CSRF token),
-  // and it is marked late.
-  const bool pastDeadline =
+  // After the deadline only the organiser hands a log in (the token, or a session's
+  // form with its CSRF token among the form's fields), and it is marked late.
+  const bool late =
       rules.deadline && adjudication::SecondsOf(zelta::NowUtc()) >= adjudication::SecondsOf(*rules.deadline);
-  const bool late = pastDeadline && FormAllowed(req);
-  if (pastDeadline && !late) {
-    return Refuse(res, api, language, 403,
-                  std::string(Pick(language, "Отчёты принимались до ", "Logs were received until ")) +
-                      PeriodTime(*rules.deadline) + " UTC" +
-                      Pick(language, "; срок истёк. Обратитесь к организатору.",
-                           "; the deadline has passed. Write to the organiser."));
-  }
-  const std::string tooLarge =
-      std::string(Pick(language, "Загрузка больше предела в ", "The upload is over the limit of ")) +
-      std::to_string(options.maxUploadKb) +
-      Pick(language, " КБ. Отправьте только файл отчёта.", " KB. Send the log file alone.");
-  if (req.has_header("Content-Length") &&
-      req.get_header_value<std::uint64_t>("Content-Length") > maxUploadBytes + (api ? 0 : 65536)) {
-    res.set_header("Connection", "close");
-    return Refuse(res, api, language, 413, tooLarge);
-  }
+  std::string sessionCsrf;
+  const auto closed = [&] {
+    Refuse(res, api, language, 403,
+           std::string(Pick(language, "Отчёты принимались до ", "Logs were received until ")) +
+               PeriodTime(*rules.deadline) + " UTC" +
+               Pick(language, "; срок истёк. Обратитесь к организатору.",
+                    "; the deadline has passed. Write to the organiser."));
+  };
+  if (late && !Organiser(req, &sessionCsrf)) return closed();
+  // The front door has read the body whole, within the upload's size and time.
   const bool multipart = req.is_multipart_form_data();
   if (!api && !multipart) {
     return Refuse(res, api, language, 400,
@@ -94,20 +97,15 @@ void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader
                        "Send the log with the form of the submission page."));
   }
   UploadBody body = ReadBody(reader, multipart);
-  if (body.tooLarge) {
-    res.set_header("Connection", "close");
-    return Refuse(res, api, language, 413, tooLarge);
-  }
-  if (body.tooSlow) {
-    res.set_header("Connection", "close");
-    return Refuse(res, api, language, 408,
-                  Pick(language, "Загрузка шла слишком долго. Попробуйте ещё раз.",
-                       "The upload took too long. Try again."));
-  }
+  if (body.tooLarge) return Refuse(res, api, language, 413, UploadTooLarge(language));
   if (!body.complete) {
     return Refuse(res, api, language, 400,
                   Pick(language, "Загрузка пришла не полностью. Попробуйте ещё раз.",
                        "The upload arrived incomplete. Try again."));
+  }
+  if (late && !sessionCsrf.empty() &&
+      !SameSecret(body.csrf.empty() ? req.get_header_value("X-CSRF-Token") : body.csrf, sessionCsrf)) {
+    return closed();
   }
   if (api) {
     body.email = req.get_param_value("email");
@@ -122,6 +120,14 @@ void Robot::Parts::Upload(const Request& req, Response& res, const ContentReader
                        "The e-mail address is not valid. Correct it or leave it out."));
   }
   UploadSummary summary;
+  // A large log's QSOs leave many small blocks free once read: given back to the system
+  // rather than held by the robot until the next large log.
+  struct Trim {
+    bool large;
+    ~Trim() {
+      if (large) malloc_trim(0);
+    }
+  } trim{body.log.size() > kLargeUpload};
   try {
     summary = intake->Read(body.log);
   } catch (const UploadRefused& refused) {

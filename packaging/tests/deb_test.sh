@@ -45,6 +45,13 @@ has "$backup.service" "User=zelta-robot"
 has "$backup.service" "zelta backup /var/lib/zelta-robot "
 has "$backup.service" "tail -n +8"
 has "$backup.timer" "OnCalendar=daily"
+
+# Confined: a system-call filter, other users and processes out of sight (exposure 2.0 at most).
+has "$unit" "SystemCallFilter=@system-service"
+if command -v systemd-analyze >/dev/null && systemd-analyze security --help 2>/dev/null | grep -q -- --offline; then
+  systemd-analyze security --offline=yes --threshold=20 "$unit" >"$work/security.out" 2>&1 ||
+    { fail "the robot's service is exposed above 2.0"; tail -3 "$work/security.out" >&2; }
+fi
 mkdir -p "$work/contest"
 "$work/unpacked/$prefix/bin/zelta" robot "$work/contest" --listen 127.0.0.1:0 2>"$work/robot.err" &
 robot=$!

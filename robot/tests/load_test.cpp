@@ -93,7 +93,7 @@ std::map<std::string, Stored> Database(const fs::path& contest, std::string& int
 
 TEST(RobotUnderLoad, FortyClientsFiveHundredUploadsEveryOneReceiptedAndStored) {
   const ContestFolder contest(4, 10);
-  RobotProcess robot(contest.Path());
+  RobotProcess robot(contest.Path(), {"--connections-per-address", std::to_string(kClients)});
   Sent sent;
   Load(robot.Port(), sent);
   EXPECT_TRUE(sent.failures.empty()) << sent.failures.size() << " failed, the first " << sent.failures.front();
@@ -115,7 +115,7 @@ TEST(RobotUnderLoad, KilledInTheMiddleLosesNoReceiptedUploadAndHalfStoresNone) {
   const ContestFolder contest(4, 10);
   Sent sent;
   {
-    RobotProcess robot(contest.Path());
+    RobotProcess robot(contest.Path(), {"--connections-per-address", std::to_string(kClients)});
     std::atomic<bool> killed{false};
     Load(robot.Port(), sent, [&](int receipts) {
       if (receipts >= kUploads / 3 && !killed.exchange(true)) kill(robot.Pid(), SIGKILL);
@@ -155,7 +155,7 @@ TEST(RobotUnderLoad, BackedUpInTheMiddleTheCopyHoldsEveryUploadReceiptedBefore) 
   const ContestFolder contest(4, 10);
   const ContestFolder restored(4, 10);
   const fs::path copy = restored.Path() / "robot.sqlite3";
-  RobotProcess robot(contest.Path());
+  RobotProcess robot(contest.Path(), {"--connections-per-address", std::to_string(kClients)});
   Sent sent;
   std::map<std::string, std::string> before;  // receipt by call, as the backup began
   std::thread backup;
@@ -245,6 +245,36 @@ TEST(RobotUnderLoad, ThePublishedResultsStayWholeWhileChecksRun) {
   EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << reads << " answers were not the published page: "
                              << wrong.front();
   EXPECT_EQ(robot.End(SIGTERM), 0);
+}
+
+TEST(RobotUnderLoad, LargeLogsBeingScoredHoldUpNoOtherUpload) {
+  const ContestFolder contest(4, 10);
+  RobotProcess robot(contest.Path());
+  std::atomic<int> largeDone{0};
+  std::vector<std::thread> large;
+  for (const char* call : {"Q1BIG", "Q2BIG"}) {
+    large.emplace_back([&, call] {
+      httplib::Client client("127.0.0.1", robot.Port());
+      client.set_read_timeout(std::chrono::seconds(120));
+      const std::string log = CabrilloLog(call, 100000);  // 8 MB
+      const auto answer = client.Post("/api/logs", log, "text/plain");
+      ASSERT_TRUE(answer && answer->status == 200) << call;
+      // A large answer is sent from a file rather than held: whole all the same.
+      const auto original = client.Get("/organiser/logs/" + *robot::JsonField(answer->body, "receipt"),
+                                       {{"Authorization", "Bearer " + Token(contest.Path())}});
+      EXPECT_TRUE(original && original->body == log) << call << "'s original, as sent";
+      ++largeDone;
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // both read, both being scored
+  httplib::Client client("127.0.0.1", robot.Port());
+  const int doneWhenSent = largeDone;
+  const auto small = client.Post("/api/logs", CabrilloLog("Q1SMALL", 30), "text/plain");
+  const int doneWhenReceipted = largeDone;
+  for (std::thread& thread : large) thread.join();
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->status, 200);
+  EXPECT_EQ(doneWhenReceipted, doneWhenSent) << "the small log waited for a large one to be scored";
 }
 
 TEST(RobotUnderLoad, StopsOnSigtermAfterFinishingTheRequestInFlight) {

@@ -72,7 +72,7 @@ ServedRobot::~ServedRobot() {
   serving_.join();
 }
 
-RobotProcess::RobotProcess(const fs::path& contest) {
+RobotProcess::RobotProcess(const fs::path& contest, const std::vector<std::string>& options) {
   int pipe[2];
   if (::pipe(pipe) != 0) throw std::runtime_error("pipe");
   posix_spawn_file_actions_t actions;
@@ -80,10 +80,12 @@ RobotProcess::RobotProcess(const fs::path& contest) {
   posix_spawn_file_actions_adddup2(&actions, pipe[1], STDERR_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe[0]);
   const std::string zelta = ZeltaPath(), dir = contest.string(), plugin = PluginPath();
-  const char* argv[] = {zelta.c_str(), "robot", dir.c_str(), "--listen", "127.0.0.1:0",
-                        "--plugin", plugin.c_str(), nullptr};
+  std::vector<const char*> argv = {zelta.c_str(), "robot", dir.c_str(), "--listen", "127.0.0.1:0",
+                                   "--plugin", plugin.c_str()};
+  for (const std::string& option : options) argv.push_back(option.c_str());
+  argv.push_back(nullptr);
   const int spawned = posix_spawn(&pid_, zelta.c_str(), &actions, nullptr,
-                                  const_cast<char* const*>(argv), environ);
+                                  const_cast<char* const*>(argv.data()), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipe[1]);
   if (spawned != 0) throw std::runtime_error("cannot start " + zelta);
@@ -106,11 +108,22 @@ RobotProcess::~RobotProcess() {
   if (pid_ > 0) End(SIGKILL);
 }
 
-int RobotProcess::End(int signal) {
+int RobotProcess::End(int signal, std::optional<std::chrono::milliseconds> within) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
   int status = 0;
-  waitpid(pid_, &status, 0);
+  if (within) {
+    const auto end = std::chrono::steady_clock::now() + *within;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() >= end) {
+        End(SIGKILL);
+        return -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  } else {
+    waitpid(pid_, &status, 0);
+  }
   pid_ = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -49,12 +50,14 @@ class ServedRobot {
 // `zelta robot` as a process of its own on a free loopback port.
 class RobotProcess {
  public:
-  explicit RobotProcess(const fs::path& contest);
+  // `options`: more of zelta robot's options.
+  explicit RobotProcess(const fs::path& contest, const std::vector<std::string>& options = {});
   ~RobotProcess();
   int Port() const { return port_; }
   pid_t Pid() const { return pid_; }
   // Sends `signal` and waits for the process; its exit status (or 128 + signal).
-  int End(int signal);
+  // Given `within`, waits no longer: -1 if it still runs then (it is then killed).
+  int End(int signal, std::optional<std::chrono::milliseconds> within = std::nullopt);
 
  private:
   pid_t pid_ = -1;

@@ -256,17 +256,21 @@ TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
   EXPECT_EQ(Field(taken, "late"), "true");
   EXPECT_EQ(robot::JsonField(lateClient.Get("/api/received")->body, "late").value_or(""), "true");
   EXPECT_NE(lateClient.Get("/receipt/" + Field(taken, "receipt"))->body.find("id=\"late\""), std::string::npos);
-  // And with the form of the organiser's page, whose CSRF token comes in its address.
+  // And with the form of the organiser's page, whose CSRF token is one of its fields.
   const auto login = lateClient.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
   const std::string cookie = login->get_header_value("Set-Cookie");
   const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
   const std::string organiserPage = lateClient.Get("/organiser", session)->body;
-  const std::size_t action = organiserPage.find("action=\"/submit?csrf=");
-  ASSERT_NE(action, std::string::npos);
-  const std::string csrf = organiserPage.substr(action + 21, 64);
-  const httplib::MultipartFormDataItems form = {{"log", CabrilloLog("Q2FORM", 5), "q2form.cbr", ""}};
-  EXPECT_EQ(lateClient.Post("/submit?csrf=" + csrf.substr(1) + "0", session, form)->status, 403);
-  const auto handedIn = lateClient.Post("/submit?csrf=" + csrf, session, form);
+  const std::string hidden = "<input type=\"hidden\" name=\"csrf\" value=\"";
+  const std::size_t field = organiserPage.find(hidden, organiserPage.find("action=\"/submit\""));
+  ASSERT_NE(field, std::string::npos);
+  const std::string csrf = organiserPage.substr(field + hidden.size(), 64);
+  const auto form = [](const std::string& csrf) {
+    return httplib::MultipartFormDataItems{{"csrf", csrf, "", ""}, {"log", CabrilloLog("Q2FORM", 5), "q2form.cbr", ""}};
+  };
+  EXPECT_EQ(lateClient.Post("/submit", session, form(csrf.substr(1) + "0"))->status, 403);
+  EXPECT_EQ(lateClient.Post("/submit?csrf=" + csrf, session, form(""))->status, 403) << "never from the address";
+  const auto handedIn = lateClient.Post("/submit", session, form(csrf));
   EXPECT_EQ(handedIn->status, 200);
   EXPECT_NE(handedIn->body.find("id=\"late\""), std::string::npos);
 }
@@ -298,6 +302,7 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   }
   const httplib::Headers bearer = {{"Authorization", "Bearer " + token}};
   EXPECT_EQ(client.Post("/api/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
+  EXPECT_EQ(client.Post("/organiser/publish", bearer, "", "text/plain")->status, 409) << "nothing checked yet";
   // As `curl -X POST` sends it: no Content-Length, hence no body, not one awaited.
   EXPECT_EQ(SendRaw(robot.Port(), {"POST /api/publish HTTP/1.1\r\nHost: robot\r\nAuthorization: Bearer " +
                                    token + "\r\n\r\n"}),
@@ -337,6 +342,8 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   }
 
   // Publishing through the organiser's page: a session, its CSRF token, then public results.
+  // The secrets count in a form's body or a header, never in the query string.
+  EXPECT_EQ(client.Post("/organiser/login?token=" + token, "", "application/x-www-form-urlencoded")->status, 401);
   const auto login = client.Post("/organiser/login", "token=" + token, "application/x-www-form-urlencoded");
   ASSERT_EQ(login->status, 303);
   const std::string cookie = login->get_header_value("Set-Cookie");
@@ -348,8 +355,20 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   ASSERT_NE(csrfAt, std::string::npos);
   const std::string csrf = organiserPage.substr(csrfAt + 19, 64);
   EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + almost, "application/x-www-form-urlencoded")->status, 401);
+  EXPECT_EQ(client.Post("/organiser/publish?csrf=" + csrf, session, "", "application/x-www-form-urlencoded")->status,
+            401);
   EXPECT_EQ(client.Get("/results/")->status, 404);
+  EXPECT_EQ(client.Get("/organiser/results/", session)->get_header_value("Cache-Control"), "no-store");
+  // Unpublished, the results are the owner's alone; published, anyone's on the machine.
+  const fs::path csv = contest.Path() / "results" / "results.csv";
+  EXPECT_EQ(fs::status(csv.parent_path()).permissions(), fs::perms(0700));
+  EXPECT_EQ(fs::status(csv).permissions(), fs::perms(0600));
   EXPECT_EQ(client.Post("/organiser/publish", session, "csrf=" + csrf, "application/x-www-form-urlencoded")->status, 303);
+  EXPECT_EQ(fs::status(csv).permissions(), fs::perms(0600)) << "the newest check stays the organiser's";
+  EXPECT_EQ(fs::status(contest.Path() / "published" / "results.csv").permissions(), fs::perms(0644));
+  // Logging out ends the session on the robot, with or without the CSRF token.
+  EXPECT_EQ(client.Post("/organiser/logout", session, "", "application/x-www-form-urlencoded")->status, 303);
+  EXPECT_EQ(client.Get("/organiser", session)->status, 401);
   const auto results = client.Get("/results/");
   ASSERT_EQ(results->status, 200);
   EXPECT_NE(results->body.find("<table class=\"results\">"), std::string::npos);
