@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -76,8 +77,9 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
 }
 
 // One QSO of a contest written out by hand.
-CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20") {
-  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, 0}, .band = band, .mode = "CW", .call = call,
+CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20",
+               int second = 0) {
+  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, second}, .band = band, .mode = "CW", .call = call,
           .sent = sent, .rcvd = rcvd};
 }
 
@@ -129,8 +131,14 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
 
 // Crowded calls: other stations miscopy Q1ABC onto entrants' calls (Q1ABD one edit
 // off, Q1ACD two) and onto calls without a log, QSOs logged twice, the period's edges
-// (10:00 to 12:00). Every QSO of every log with its verdict, right call and other side.
-TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+// (10:00 to 12:00), a QSO logged twice with the next number nearer the partner's time,
+// lines already paired, repeats out of file order, a log with seconds. Every QSO of every
+// log with its verdict, right call and other side, whatever the order of logs and lines.
+struct RowResults {
+  std::vector<std::string> actual, expected, labels;
+  std::map<std::string, int> offsets;  // each log's clock offset
+};
+RowResults CheckedRows(std::uint32_t seed) {
   Contest contest;
   contest.rules.start = platform::CalendarTime{2026, 12, 6, 10, 0, 0};
   contest.rules.end = platform::CalendarTime{2026, 12, 6, 12, 0, 0};
@@ -142,7 +150,7 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
     const char* otherLog = "-";  // the other side: its log, its minute on the same band
     int otherMinute = 0;
   };
-  const Row rows[] = {
+  std::vector<Row> rows = {
       // Q2XYZ logged Q1ABD, an entrant without that QSO: their miscopy of us.
       {"Q1ABC", Qso("Q2XYZ", 10, "001", "101"), Verdict::kOk, "-", "Q2XYZ", 10},
       {"Q2XYZ", Qso("Q1ABD", 10, "101", "001"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 10},
@@ -162,9 +170,10 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       // Two edits off onto a call without a log, the number miscopied too.
       {"Q1ABC", Qso("Q3KK", 40, "004", "201"), Verdict::kOk, "-", "Q3KK", 40},
       {"Q3KK", Qso("Q1AXY", 40, "201", "044"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 40},
-      // One edit off with other numbers, two edits off with ours: the numbers decide.
+      // One edit off with other numbers, two edits off with ours: the numbers decide,
+      // and a call near ours with neither number is another station's.
       {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
-      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kUnique},
       {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
       // Q1ABX is one edit from both Q1ABC and Q1ABD: the number that Q1ABD copied decides.
       {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
@@ -193,43 +202,121 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       {"Q1ABC", Qso("Q3KK", 70, "007", "205", "15"), Verdict::kDupe, "-", "Q1ABC", 71},
       {"Q1ABC", Qso("Q3KK", 71, "008", "205", "15"), Verdict::kOk, "-", "Q3KK", 71},
       {"Q3KK", Qso("Q1ABC", 71, "205", "008", "15"), Verdict::kOk, "-", "Q1ABC", 71},
-      // The edges: Start inside, End outside; a matched QSO is outside only when both
-      // logs put it outside, an unmatched one by its own time.
-      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOk, "-", "Q2XYZ", 0},
+      // Logged again a minute later with the next number: Q3KK's line, nearer the copy,
+      // goes with the line whose number Q3KK received, and Q3KK keeps its credit.
+      {"Q1ABC", Qso("Q3KK", 100, "012", "215", "10"), Verdict::kOk, "-", "Q3KK", 101},
+      {"Q1ABC", Qso("Q3KK", 101, "013", "215", "10"), Verdict::kDupe, "-", "Q1ABC", 100},
+      {"Q3KK", Qso("Q1ABC", 101, "215", "012", "10"), Verdict::kOk, "-", "Q1ABC", 100},
+      // A call one edit off ours with neither number ours is another QSO: no miscopy.
+      {"Q1ABC", Qso("Q3KK", 105, "014", "216", "6"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABX", 105, "217", "088", "6"), Verdict::kUnique},
+      // Q2XYZ's line with us is paired already: our QSO with Q2XYY, a station without a
+      // log, is not taken for a miscopy of it, though a number agrees.
+      {"Q1ABC", Qso("Q2XYZ", 106, "015", "120", "6"), Verdict::kOk, "-", "Q2XYZ", 106},
+      {"Q2XYZ", Qso("Q1ABC", 106, "120", "015", "6"), Verdict::kOk, "-", "Q1ABC", 106},
+      {"Q1ABC", Qso("Q2XYY", 107, "016", "120", "6"), Verdict::kUnique},
+      // Of two repeats the earlier in time keeps the credit, though it stands later.
+      {"Q1ABC", Qso("Q8YY", 112, "017", "601", "6"), Verdict::kDupe},
+      {"Q1ABC", Qso("Q8YY", 111, "018", "602", "6"), Verdict::kUnique},
+      // The edges: Start inside, End outside; each log's QSO by its own time, whatever
+      // the other log's.
+      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 0, "105", "401", "80"), Verdict::kOk, "-", "Q1ACD", -1},
       {"Q1ACD", Qso("Q2XYZ", 120, "402", "106", "10"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 120, "106", "402", "10"), Verdict::kOutOfPeriod},
-      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOk, "-", "Q2XYZ", 119},
+      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 119, "107", "403", "160"), Verdict::kOk, "-", "Q1ACD", 120},
       {"Q1ACD", Qso("Q4NN", 0, "404", "501", "6"), Verdict::kUnique},
       {"Q1ACD", Qso("Q4NN", 120, "405", "502", "2"), Verdict::kOutOfPeriod},
       {"Q1ACD", Qso("Q3KK", 80, "406", "210"), Verdict::kOk, "-", "Q3KK", 80},
       {"Q3KK", Qso("Q1ACD", 80, "210", "406"), Verdict::kOk, "-", "Q1ACD", 80},
+      // Q5SS logs seconds, 40 past the minute its partners' Cabrillo logs truncate to:
+      // no clock correction, and its QSO at 10:00:20 is inside the period.
+      {"Q5SS", Qso("Q2XYZ", 0, "501", "130", "30", 20), Verdict::kOk, "-", "Q2XYZ", 0},
+      {"Q2XYZ", Qso("Q5SS", 0, "130", "501", "30"), Verdict::kOk, "-", "Q5SS", 0},
   };
-  for (const char* call : {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK"}) contest.logs.emplace_back().call = call;
+  for (const char* band : {"b1", "b2", "b3", "b4", "b5", "b6"}) {  // enough to estimate Q5SS's clock
+    const int minute = band[1] - '0';
+    rows.push_back({"Q5SS", Qso("Q3KK", minute, "5", "3", band, 40), Verdict::kOk, "-", "Q3KK", minute});
+    rows.push_back({"Q3KK", Qso("Q5SS", minute, "3", "5", band), Verdict::kOk, "-", "Q5SS", minute});
+  }
+  std::vector<std::string> calls = {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK", "Q5SS"};
+  std::vector<std::size_t> lines(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) lines[i] = i;
+  std::mt19937 random(seed);
+  if (seed != 0) {
+    std::shuffle(calls.begin(), calls.end(), random);
+    std::shuffle(lines.begin(), lines.end(), random);
+  }
+  for (const std::string& call : calls) contest.logs.emplace_back().call = call;
   auto logOf = [&](std::string_view call) {
     for (std::size_t l = 0; l < contest.logs.size(); ++l) {
       if (contest.logs[l].call == call) return l;
     }
     return contest.logs.size();
   };
-  for (const Row& row : rows) contest.logs[logOf(row.log)].qsos.push_back(row.qso);
+  for (const std::size_t i : lines) {
+    CheckedQso qso = rows[i].qso;
+    qso.line = i;  // the row it stands for
+    contest.logs[logOf(rows[i].log)].qsos.push_back(qso);
+  }
   CrossCheck(contest, {});
 
-  std::map<std::size_t, std::size_t> next;
-  for (const Row& row : rows) {
-    const std::size_t l = logOf(row.log);
-    const CheckedQso& qso = contest.logs[l].qsos[next[l]++];
-    SCOPED_TRACE(std::string(row.log) + " " + qso.call + " " + TimeText(qso.time));
-    EXPECT_EQ(VerdictName(qso.verdict), VerdictName(row.verdict));
-    EXPECT_EQ(qso.correct.value_or("-"), row.correct);
-    ASSERT_EQ(qso.other ? contest.logs[qso.other->log].call : "-", row.otherLog);
-    if (!qso.other) continue;
-    const CheckedQso& other = contest.logs[qso.other->log].qsos[qso.other->qso];
-    EXPECT_EQ(std::tuple(TimeText(other.time), other.band),
-              std::tuple(TimeText(Qso("", row.otherMinute, "", "").time), qso.band));
+  // Each row as checked and as expected: its verdict, right call, and the other side's
+  // log, time and band.
+  auto describe = [](const std::string& verdict, const std::string& correct, const std::string& otherLog,
+                     const std::string& otherTime) { return verdict + " " + correct + " " + otherLog + " " + otherTime; };
+  RowResults results{std::vector<std::string>(rows.size()), {}};
+  for (const CheckedLog& log : contest.logs) {
+    for (const CheckedQso& qso : log.qsos) {
+      const CheckedQso* other = qso.other ? &contest.logs[qso.other->log].qsos[qso.other->qso] : nullptr;
+      results.actual[qso.line] =
+          describe(std::string(VerdictName(qso.verdict)), qso.correct.value_or("-"),
+                   other ? contest.logs[qso.other->log].call : "-", other ? TimeText(other->time) + " " + other->band : "-");
+    }
+    results.offsets[log.call] = log.clockOffsetMinutes;
   }
-  for (const CheckedLog& log : contest.logs) EXPECT_EQ(log.clockOffsetMinutes, 0) << log.call;
+  for (const Row& row : rows) {
+    results.expected.push_back(describe(std::string(VerdictName(row.verdict)), row.correct, row.otherLog,
+                                        row.otherLog == std::string("-")
+                                            ? "-" : TimeText(Qso("", row.otherMinute, "", "").time) + " " + row.qso.band));
+    results.labels.push_back(std::string(row.log) + " " + row.qso.call + " " + TimeText(row.qso.time));
+  }
+  return results;
+}
+
+TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+  for (std::uint32_t seed = 0; seed <= 5; ++seed) {  // 0: in order; else shuffled
+    const RowResults results = CheckedRows(seed);
+    for (std::size_t i = 0; i < results.expected.size(); ++i) {
+      EXPECT_EQ(results.actual[i], results.expected[i]) << results.labels[i] << ", seed " << seed;
+    }
+    for (const auto& [call, offset] : results.offsets) EXPECT_EQ(offset, 0) << call << ", seed " << seed;
+  }
+}
+
+// Q7FF's clock is eight minutes fast and it worked mostly Q8GG, which also worked two
+// others: Q7FF is corrected, Q8GG is not, and every QSO is confirmed.
+TEST(CrossCheck, ClockOffsetsSettleWithoutSwingingTwoLogsPastEachOther) {
+  Contest contest;
+  for (const char* call : {"Q7FF", "Q8GG", "Q9AA", "Q9BB"}) contest.logs.emplace_back().call = call;
+  for (int i = 0; i < 8; ++i) {
+    const std::string band = std::to_string(10 + i);
+    contest.logs[0].qsos.push_back(Qso("Q8GG", 10 * i + 8, "1", "2", band.c_str()));
+    contest.logs[1].qsos.push_back(Qso("Q7FF", 10 * i, "2", "1", band.c_str()));
+  }
+  for (int i = 0; i < 6; ++i) {
+    const std::string band = std::to_string(20 + i);
+    contest.logs[1].qsos.push_back(Qso(i % 2 ? "Q9AA" : "Q9BB", 100 + i, "2", "3", band.c_str()));
+    contest.logs[i % 2 ? 2 : 3].qsos.push_back(Qso("Q8GG", 100 + i, "3", "2", band.c_str()));
+  }
+  CrossCheck(contest, {});
+  EXPECT_EQ(std::tuple(contest.logs[0].clockOffsetMinutes, contest.logs[1].clockOffsetMinutes,
+                       contest.logs[2].clockOffsetMinutes),
+            std::tuple(8, 0, 0));
+  for (const CheckedLog& log : contest.logs) {
+    for (const CheckedQso& qso : log.qsos) EXPECT_EQ(qso.verdict, Verdict::kOk) << log.call << " " << qso.call;
+  }
 }
 
 TEST(Json, EscapesTextsFromTheLogs) {

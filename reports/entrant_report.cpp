@@ -79,9 +79,9 @@ std::string Reason(const Contest& contest, const CheckedLog& log, std::size_t in
       if (other != nullptr && otherLog == &log) {  // the copy of a matched QSO
         return Fill(words.loggedTwiceReason, {call, std::to_string(other->line)});
       }
-      for (std::size_t i = 0; i < index; ++i) {
+      for (std::size_t i = 0; i < log.qsos.size(); ++i) {  // the earliest may stand later
         const CheckedQso& earlier = log.qsos[i];
-        if (earlier.call == qso.call && earlier.band == qso.band && earlier.mode == qso.mode &&
+        if (i != index && earlier.call == qso.call && earlier.band == qso.band && earlier.mode == qso.mode &&
             detail::KeepsCreditUnder(earlier.verdict, contest.rules)) {
           return Fill(words.dupeReason, {std::to_string(earlier.line)});
         }
