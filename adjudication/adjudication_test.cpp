@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "adjudication/adjudicator.h"
+#include "adjudication/categories.h"
 #include "adjudication/cross_check.h"
 #include "adjudication/outputs.h"
 #include "adjudication/rules_file.h"
@@ -65,6 +66,8 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
       {"[Rules]\nStart=2026-12-06 1300\nEnd=2026-12-06 0900\n", "r.ini:3: End must"},
       {"[Rules]\nUniquesCount=1\nUniquesCount=0\n", "r.ini:3:"},
       {"Start=2026-12-06 0900\n", "r.ini:1:"},
+      {"[Categories]\nSO = SINGLE-OP ALL CW\n", "r.ini:2: the category SO needs four values"},
+      {"[Categories]\nSO = SINGLE-OP ALL CW LOW\nso = SINGLE-OP ALL SSB LOW\n", "r.ini:3: the category so is given twice"},
   };
   for (const auto& [text, message] : bad) {
     try {
@@ -74,6 +77,49 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
       EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
     }
   }
+}
+
+// A header read as entrants write it, against the default categories and against a
+// contest's own list (where "*" takes any value).
+TEST(Categories, HeadersAsEntrantsWriteThemChecklogsAndHeadersThatFitNone) {
+  using Kind = Classification::Kind;
+  using Headers = std::vector<std::pair<std::string, std::string>>;
+  const Rules defaults;
+  const Rules own = ParseRules("[Categories]\nSingle CW = single-op * CW *\nMulti=MULTI-OP ALL mixed HIGH\n", "r.ini");
+  const struct {
+    Headers headers;
+    const Rules& rules;
+    Kind kind;
+    const char* name;
+    std::size_t defaulted;
+  } cases[] = {
+      {{{"CATEGORY-OPERATOR", "SINGLE-OP"}, {"CATEGORY-BAND", "ALL"}, {"CATEGORY-MODE", "CW"}, {"CATEGORY-POWER", "LOW"}},
+       defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"category-operator", " single-op "}, {"Category-Band", "all"}, {"CATEGORY-MODE", "cw\t"}, {"CATEGORY-POWER", "low"}},
+       defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"CATEGORY", "SINGLE-OP ALL LOW CW"}}, defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"CATEGORY-MODE", "MIXED"}, {"CATEGORY-STATION", "PORTABLE"}}, defaults, Kind::kCategory, "SINGLE-OP ALL MIX HIGH", 3},
+      {{}, defaults, Kind::kCategory, "SINGLE-OP ALL SSB HIGH", 4},
+      {{{"CATEGORY-OPERATOR", "checklog"}, {"CATEGORY-MODE", "RTTY"}}, defaults, Kind::kChecklog, "", 3},
+      {{{"CATEGORY", "CHECKLOG"}}, defaults, Kind::kChecklog, "", 4},
+      {{{"CATEGORY-MODE", "RTTY"}}, defaults, Kind::kUnclassified, "", 3},
+      {{{"CATEGORY", "SINGLE-OP ALL LOW CW ASSISTED"}}, defaults, Kind::kUnclassified, "", 0},
+      {{{"CATEGORY", "SINGLE-OP CW SSB"}}, defaults, Kind::kUnclassified, "", 2},  // two modes
+      {{{"CATEGORY-MODE", "CW"}, {"CATEGORY", "SINGLE-OP SSB"}}, defaults, Kind::kUnclassified, "", 2},
+      {{{"CATEGORY-MODE", "CW"}, {"CATEGORY-POWER", "QRP"}, {"CATEGORY-BAND", "20M-15M-10M"}}, own, Kind::kCategory, "Single CW", 1},
+      {{{"CATEGORY-OPERATOR", "MULTI-OP"}, {"CATEGORY-MODE", "MIXED"}}, own, Kind::kCategory, "Multi", 2},
+      {{{"CATEGORY-OPERATOR", "MULTI-OP"}, {"CATEGORY-MODE", "CW"}}, own, Kind::kUnclassified, "", 2},
+  };
+  for (const auto& c : cases) {
+    const Classification found = Classify(c.headers, c.rules);
+    SCOPED_TRACE(found.header);
+    EXPECT_EQ(found.kind, c.kind);
+    EXPECT_EQ(found.name, c.name);
+    EXPECT_EQ(found.defaulted.size(), c.defaulted);
+  }
+  EXPECT_EQ(DefaultCategories().size(), 5u * 3 * 3 * 3);
+  EXPECT_EQ(AllowedValues(own), "CATEGORY-OPERATOR: SINGLE-OP, MULTI-OP; CATEGORY-BAND: any, ALL; "
+                                "CATEGORY-MODE: CW, MIX; CATEGORY-POWER: any, HIGH");
 }
 
 // One QSO of a contest written out by hand.
