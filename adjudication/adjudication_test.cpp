@@ -151,13 +151,14 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       {Qso("Q8YY", 70, "011", "402", "40"), Verdict::kUnique, "-"},  // three bands are one log
       {Qso("Q8YY", 80, "012", "403", "80"), Verdict::kUnique, "-"},
       {Qso("Q8YY", 90, "013", "404"), Verdict::kDupe, "-"},  // of a unique that counts
+      {Qso("Q7XX", 95, "014", "501", "6"), Verdict::kUnique, "-"},  // in one other log, two asked
   };
   for (const auto& row : ours) contest.logs[0].qsos.push_back(row.qso);
   contest.logs[1].qsos = {
       Qso("Q1AA", 0, "101", "001"),  Qso("Q1AA", 5, "102", "002"),
       Qso("Q1AA", 130, "103", "003"), Qso("Q1AA", 10, "107", "004", "40"),
       Qso("Q1AA", 30, "109", "006", "15"), Qso("Q9ZZ", 40, "108", "302"),
-      Qso("Q1AA", 50, "110", "009"),
+      Qso("Q1AA", 50, "110", "009"), Qso("Q7XX", 96, "111", "502", "6"),
   };
   contest.logs[2].qsos = {Qso("Q1AA", 35, "201", "005"), Qso("Q9ZZ", 40, "202", "303")};
   CrossCheck(contest, {{false, true}, {}, {}});
