@@ -222,9 +222,10 @@ RowResults CheckedRows(std::uint32_t seed) {
       {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
       {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kUnique},
       {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
-      // Q1ABX is one edit from both Q1ABC and Q1ABD: the number that Q1ABD copied decides.
-      {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
-      {"Q1ABD", Qso("Q2XYZ", 100, "303", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
+      // Q1ABX is one edit from both Q1ABC and Q1ABD, and both have the number it sent:
+      // the one whose number it copied too takes the line, which serves no other QSO.
+      {"Q1ABC", Qso("Q2XYZ", 100, "010", "110", "12"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 100, "330", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
       {"Q2XYZ", Qso("Q1ABX", 100, "110", "330", "12"), Verdict::kBustedCall, "Q1ABD", "Q1ABD", 100},
       // Q1ABE sent no log, but three logs have it: a station of its own, taken for a
       // miscopy of Q1ABC only when a number agrees.
