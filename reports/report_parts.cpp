@@ -186,22 +186,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text::EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::string CategoryOf(const std::vector<std::pair<std::string, std::string>>& headers) {
-  std::string category;
-  for (const auto& [key, value] : headers) {
-    // CATEGORY-OPERATOR, CATEGORY-POWER, ... of Cabrillo 3.0; one CATEGORY of 2.0.
-    if (!StartsWithNoCase(key, "CATEGORY-") && !(key.size() == 8 && StartsWithNoCase(key, "CATEGORY"))) {
-      continue;
-    }
-    const std::string clean = CleanText(value);
-    const std::size_t first = clean.find_first_not_of(' ');
-    if (first == std::string::npos) continue;
-    if (!category.empty()) category += ' ';
-    category += clean.substr(first, clean.find_last_not_of(' ') - first + 1);
-  }
-  return category;
-}
-
 std::vector<Standing> Standings(const adjudication::Contest& contest, const Wording& words) {
   using Kind = adjudication::Classification::Kind;
   const std::size_t categoryCount = adjudication::ContestCategories(contest.rules).size();

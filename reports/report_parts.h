@@ -104,11 +104,6 @@ std::string PadLeft(std::string text, std::size_t width);
 // Whether `text` starts with `prefix` (upper case), ASCII letter case ignored.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
-// The category of a log from its Cabrillo header lines: its CATEGORY-* values (3.0)
-// and its CATEGORY value (2.0) in file order, cleaned, separated by blanks; empty when
-// it has none.
-std::string CategoryOf(const std::vector<std::pair<std::string, std::string>>& headers);
-
 // One row of the results table.
 struct Standing {
   std::size_t log = 0;
