@@ -2,6 +2,12 @@
 // complete argument list; the arguments the plug-in ignores carry values a host might
 // pass. The same source runs against libStats.so natively and against Stats.dll under
 // Wine; both must leave the same bytes on disk.
+#ifdef _WIN32
+#include <windows.h>
+#include <dbghelp.h>
+#endif
+
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -10,7 +16,6 @@
 #include "platform/shared_library.h"
 #include "stats/interface/stats_abi.h"
 #include "tests/abi/declared_exports.h"
-#include "tests/support/plugin_library.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -20,8 +25,27 @@ using testing_support::ReadFileBytes;
 using testing_support::ScopedWorkDir;
 using testing_support::WriteFileBytes;
 
-class AbiTest : public testing_support::PluginLibraryTest {
+// Holds the built plug-in, loaded by path from beside the test program as the host
+// loads it (the target defines STATS_LIBRARY_NAME).
+class AbiTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    const auto path =
+        std::filesystem::path(platform::ExecutablePath()).parent_path() / STATS_LIBRARY_NAME;
+    std::string error;
+    library_ = platform::OpenSharedLibrary(path.string(), error);
+    ASSERT_NE(library_, nullptr) << path.string() << ": " << error;
+  }
+  static void TearDownTestSuite() { platform::CloseSharedLibrary(library_); }
+
+  // The export `name` as a function of type Fn; null when there is none.
+  template <typename Fn>
+  static Fn Find(const char* name) {
+    return reinterpret_cast<Fn>(platform::FindSharedLibrarySymbol(library_, name));
+  }
+
+  static inline void* library_ = nullptr;
+
   struct Qso {
     const char* call = "Q2XYZ";
     COleDateTime time = MakeDate(2026, 12, 6, 9, 5);
@@ -54,7 +78,8 @@ class AbiTest : public testing_support::PluginLibraryTest {
 };
 
 // Every name stats.def exports is found, an alias leads to its target, and each
-// decorated name spells the signature declared in stats_abi.h.
+// decorated name spells the signature declared in stats_abi.h, as the system's
+// undecorator reads it back.
 TEST_F(AbiTest, EveryExportOfTheDefFileIsFoundAndDecoratedAsDeclared) {
   auto declared = abi_test::DeclaredExports();
   std::istringstream def(abi_test::kStatsDef);
@@ -68,6 +93,11 @@ TEST_F(AbiTest, EveryExportOfTheDefFileIsFoundAndDecoratedAsDeclared) {
     if (name[0] == '?') {
       ASSERT_EQ(declared.count(target), 1u) << name;
       EXPECT_EQ(name, declared[target].decorated);
+#ifdef _WIN32
+      char text[2048] = {};
+      ASSERT_NE(UnDecorateSymbolName(name.c_str(), text, sizeof text, UNDNAME_COMPLETE), 0u) << name;
+      EXPECT_EQ(std::string(text), declared[target].undecorated) << name;
+#endif
       declared.erase(target);
 #ifndef _WIN32
       continue;  // decorated names exist only in the DLL
