@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "adjudication/adjudicator.h"
+#include "adjudication/categories.h"
 #include "adjudication/cross_check.h"
 #include "adjudication/outputs.h"
 #include "adjudication/rules_file.h"
@@ -64,6 +66,8 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
       {"[Rules]\nStart=2026-12-06 1300\nEnd=2026-12-06 0900\n", "r.ini:3: End must"},
       {"[Rules]\nUniquesCount=1\nUniquesCount=0\n", "r.ini:3:"},
       {"Start=2026-12-06 0900\n", "r.ini:1:"},
+      {"[Categories]\nSO = SINGLE-OP ALL CW\n", "r.ini:2: the category SO needs four values"},
+      {"[Categories]\nSO = SINGLE-OP ALL CW LOW\nso = SINGLE-OP ALL SSB LOW\n", "r.ini:3: the category so is given twice"},
   };
   for (const auto& [text, message] : bad) {
     try {
@@ -75,9 +79,53 @@ TEST(RulesFile, ValuesAndErrorsNamingTheLine) {
   }
 }
 
+// A header read as entrants write it, against the default categories and against a
+// contest's own list (where "*" takes any value).
+TEST(Categories, HeadersAsEntrantsWriteThemChecklogsAndHeadersThatFitNone) {
+  using Kind = Classification::Kind;
+  using Headers = std::vector<std::pair<std::string, std::string>>;
+  const Rules defaults;
+  const Rules own = ParseRules("[Categories]\nSingle CW = single-op * CW *\nMulti=MULTI-OP ALL mixed HIGH\n", "r.ini");
+  const struct {
+    Headers headers;
+    const Rules& rules;
+    Kind kind;
+    const char* name;
+    std::size_t defaulted;
+  } cases[] = {
+      {{{"CATEGORY-OPERATOR", "SINGLE-OP"}, {"CATEGORY-BAND", "ALL"}, {"CATEGORY-MODE", "CW"}, {"CATEGORY-POWER", "LOW"}},
+       defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"category-operator", " single-op "}, {"Category-Band", "all"}, {"CATEGORY-MODE", "cw\t"}, {"CATEGORY-POWER", "low"}},
+       defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"CATEGORY", "SINGLE-OP ALL LOW CW"}}, defaults, Kind::kCategory, "SINGLE-OP ALL CW LOW", 0},
+      {{{"CATEGORY-MODE", "MIXED"}, {"CATEGORY-STATION", "PORTABLE"}}, defaults, Kind::kCategory, "SINGLE-OP ALL MIX HIGH", 3},
+      {{}, defaults, Kind::kCategory, "SINGLE-OP ALL SSB HIGH", 4},
+      {{{"CATEGORY-OPERATOR", "checklog"}, {"CATEGORY-MODE", "RTTY"}}, defaults, Kind::kChecklog, "", 3},
+      {{{"CATEGORY", "CHECKLOG"}}, defaults, Kind::kChecklog, "", 4},
+      {{{"CATEGORY-MODE", "RTTY"}}, defaults, Kind::kUnclassified, "", 3},
+      {{{"CATEGORY", "SINGLE-OP ALL LOW CW ASSISTED"}}, defaults, Kind::kUnclassified, "", 0},
+      {{{"CATEGORY", "SINGLE-OP CW SSB"}}, defaults, Kind::kUnclassified, "", 2},  // two modes
+      {{{"CATEGORY-MODE", "CW"}, {"CATEGORY", "SINGLE-OP SSB"}}, defaults, Kind::kUnclassified, "", 2},
+      {{{"CATEGORY-MODE", "CW"}, {"CATEGORY-POWER", "QRP"}, {"CATEGORY-BAND", "20M-15M-10M"}}, own, Kind::kCategory, "Single CW", 1},
+      {{{"CATEGORY-OPERATOR", "MULTI-OP"}, {"CATEGORY-MODE", "MIXED"}}, own, Kind::kCategory, "Multi", 2},
+      {{{"CATEGORY-OPERATOR", "MULTI-OP"}, {"CATEGORY-MODE", "CW"}}, own, Kind::kUnclassified, "", 2},
+  };
+  for (const auto& c : cases) {
+    const Classification found = Classify(c.headers, c.rules);
+    SCOPED_TRACE(found.header);
+    EXPECT_EQ(found.kind, c.kind);
+    EXPECT_EQ(found.name, c.name);
+    EXPECT_EQ(found.defaulted.size(), c.defaulted);
+  }
+  EXPECT_EQ(DefaultCategories().size(), 5u * 3 * 3 * 3);
+  EXPECT_EQ(AllowedValues(own), "CATEGORY-OPERATOR: SINGLE-OP, MULTI-OP; CATEGORY-BAND: any, ALL; "
+                                "CATEGORY-MODE: CW, MIX; CATEGORY-POWER: any, HIGH");
+}
+
 // One QSO of a contest written out by hand.
-CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20") {
-  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, 0}, .band = band, .mode = "CW", .call = call,
+CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20",
+               int second = 0) {
+  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, second}, .band = band, .mode = "CW", .call = call,
           .sent = sent, .rcvd = rcvd};
 }
 
@@ -103,13 +151,14 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
       {Qso("Q8YY", 70, "011", "402", "40"), Verdict::kUnique, "-"},  // three bands are one log
       {Qso("Q8YY", 80, "012", "403", "80"), Verdict::kUnique, "-"},
       {Qso("Q8YY", 90, "013", "404"), Verdict::kDupe, "-"},  // of a unique that counts
+      {Qso("Q7XX", 95, "014", "501", "6"), Verdict::kUnique, "-"},  // in one other log, two asked
   };
   for (const auto& row : ours) contest.logs[0].qsos.push_back(row.qso);
   contest.logs[1].qsos = {
       Qso("Q1AA", 0, "101", "001"),  Qso("Q1AA", 5, "102", "002"),
       Qso("Q1AA", 130, "103", "003"), Qso("Q1AA", 10, "107", "004", "40"),
       Qso("Q1AA", 30, "109", "006", "15"), Qso("Q9ZZ", 40, "108", "302"),
-      Qso("Q1AA", 50, "110", "009"),
+      Qso("Q1AA", 50, "110", "009"), Qso("Q7XX", 96, "111", "502", "6"),
   };
   contest.logs[2].qsos = {Qso("Q1AA", 35, "201", "005"), Qso("Q9ZZ", 40, "202", "303")};
   CrossCheck(contest, {{false, true}, {}, {}});
@@ -129,8 +178,14 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
 
 // Crowded calls: other stations miscopy Q1ABC onto entrants' calls (Q1ABD one edit
 // off, Q1ACD two) and onto calls without a log, QSOs logged twice, the period's edges
-// (10:00 to 12:00). Every QSO of every log with its verdict, right call and other side.
-TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+// (10:00 to 12:00), a QSO logged twice with the next number nearer the partner's time,
+// lines already paired, repeats out of file order, a log with seconds. Every QSO of every
+// log with its verdict, right call and other side, whatever the order of logs and lines.
+struct RowResults {
+  std::vector<std::string> actual, expected, labels;
+  std::map<std::string, int> offsets;  // each log's clock offset
+};
+RowResults CheckedRows(std::uint32_t seed) {
   Contest contest;
   contest.rules.start = platform::CalendarTime{2026, 12, 6, 10, 0, 0};
   contest.rules.end = platform::CalendarTime{2026, 12, 6, 12, 0, 0};
@@ -142,7 +197,7 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
     const char* otherLog = "-";  // the other side: its log, its minute on the same band
     int otherMinute = 0;
   };
-  const Row rows[] = {
+  std::vector<Row> rows = {
       // Q2XYZ logged Q1ABD, an entrant without that QSO: their miscopy of us.
       {"Q1ABC", Qso("Q2XYZ", 10, "001", "101"), Verdict::kOk, "-", "Q2XYZ", 10},
       {"Q2XYZ", Qso("Q1ABD", 10, "101", "001"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 10},
@@ -162,13 +217,15 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       // Two edits off onto a call without a log, the number miscopied too.
       {"Q1ABC", Qso("Q3KK", 40, "004", "201"), Verdict::kOk, "-", "Q3KK", 40},
       {"Q3KK", Qso("Q1AXY", 40, "201", "044"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 40},
-      // One edit off with other numbers, two edits off with ours: the numbers decide.
+      // One edit off with other numbers, two edits off with ours: the numbers decide,
+      // and a call near ours with neither number is another station's.
       {"Q1ABC", Qso("Q3KK", 50, "005", "202", "40"), Verdict::kOk, "-", "Q3KK", 51},
-      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
+      {"Q3KK", Qso("Q1ABX", 50, "203", "099", "40"), Verdict::kUnique},
       {"Q3KK", Qso("Q1BXC", 51, "202", "005", "40"), Verdict::kBustedCall, "Q1ABC", "Q1ABC", 50},
-      // Q1ABX is one edit from both Q1ABC and Q1ABD: the number that Q1ABD copied decides.
-      {"Q1ABC", Qso("Q2XYZ", 100, "010", "555", "12"), Verdict::kNil},
-      {"Q1ABD", Qso("Q2XYZ", 100, "303", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
+      // Q1ABX is one edit from both Q1ABC and Q1ABD, and both have the number it sent:
+      // the one whose number it copied too takes the line, which serves no other QSO.
+      {"Q1ABC", Qso("Q2XYZ", 100, "010", "110", "12"), Verdict::kNil},
+      {"Q1ABD", Qso("Q2XYZ", 100, "330", "110", "12"), Verdict::kOk, "-", "Q2XYZ", 100},
       {"Q2XYZ", Qso("Q1ABX", 100, "110", "330", "12"), Verdict::kBustedCall, "Q1ABD", "Q1ABD", 100},
       // Q1ABE sent no log, but three logs have it: a station of its own, taken for a
       // miscopy of Q1ABC only when a number agrees.
@@ -193,43 +250,121 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       {"Q1ABC", Qso("Q3KK", 70, "007", "205", "15"), Verdict::kDupe, "-", "Q1ABC", 71},
       {"Q1ABC", Qso("Q3KK", 71, "008", "205", "15"), Verdict::kOk, "-", "Q3KK", 71},
       {"Q3KK", Qso("Q1ABC", 71, "205", "008", "15"), Verdict::kOk, "-", "Q1ABC", 71},
-      // The edges: Start inside, End outside; a matched QSO is outside only when both
-      // logs put it outside, an unmatched one by its own time.
-      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOk, "-", "Q2XYZ", 0},
+      // Logged again a minute later with the next number: Q3KK's line, nearer the copy,
+      // goes with the line whose number Q3KK received, and Q3KK keeps its credit.
+      {"Q1ABC", Qso("Q3KK", 100, "012", "215", "10"), Verdict::kOk, "-", "Q3KK", 101},
+      {"Q1ABC", Qso("Q3KK", 101, "013", "215", "10"), Verdict::kDupe, "-", "Q1ABC", 100},
+      {"Q3KK", Qso("Q1ABC", 101, "215", "012", "10"), Verdict::kOk, "-", "Q1ABC", 100},
+      // A call one edit off ours with neither number ours is another QSO: no miscopy.
+      {"Q1ABC", Qso("Q3KK", 105, "014", "216", "6"), Verdict::kNil},
+      {"Q3KK", Qso("Q1ABX", 105, "217", "088", "6"), Verdict::kUnique},
+      // Q2XYZ's line with us is paired already: our QSO with Q2XYY, a station without a
+      // log, is not taken for a miscopy of it, though a number agrees.
+      {"Q1ABC", Qso("Q2XYZ", 106, "015", "120", "6"), Verdict::kOk, "-", "Q2XYZ", 106},
+      {"Q2XYZ", Qso("Q1ABC", 106, "120", "015", "6"), Verdict::kOk, "-", "Q1ABC", 106},
+      {"Q1ABC", Qso("Q2XYY", 107, "016", "120", "6"), Verdict::kUnique},
+      // Of two repeats the earlier in time keeps the credit, though it stands later.
+      {"Q1ABC", Qso("Q8YY", 112, "017", "601", "6"), Verdict::kDupe},
+      {"Q1ABC", Qso("Q8YY", 111, "018", "602", "6"), Verdict::kUnique},
+      // The edges: Start inside, End outside; each log's QSO by its own time, whatever
+      // the other log's.
+      {"Q1ACD", Qso("Q2XYZ", -1, "401", "105", "80"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 0, "105", "401", "80"), Verdict::kOk, "-", "Q1ACD", -1},
       {"Q1ACD", Qso("Q2XYZ", 120, "402", "106", "10"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 120, "106", "402", "10"), Verdict::kOutOfPeriod},
-      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOk, "-", "Q2XYZ", 119},
+      {"Q1ACD", Qso("Q2XYZ", 120, "403", "107", "160"), Verdict::kOutOfPeriod},
       {"Q2XYZ", Qso("Q1ACD", 119, "107", "403", "160"), Verdict::kOk, "-", "Q1ACD", 120},
       {"Q1ACD", Qso("Q4NN", 0, "404", "501", "6"), Verdict::kUnique},
       {"Q1ACD", Qso("Q4NN", 120, "405", "502", "2"), Verdict::kOutOfPeriod},
       {"Q1ACD", Qso("Q3KK", 80, "406", "210"), Verdict::kOk, "-", "Q3KK", 80},
       {"Q3KK", Qso("Q1ACD", 80, "210", "406"), Verdict::kOk, "-", "Q1ACD", 80},
+      // Q5SS logs seconds, 40 past the minute its partners' Cabrillo logs truncate to:
+      // no clock correction, and its QSO at 10:00:20 is inside the period.
+      {"Q5SS", Qso("Q2XYZ", 0, "501", "130", "30", 20), Verdict::kOk, "-", "Q2XYZ", 0},
+      {"Q2XYZ", Qso("Q5SS", 0, "130", "501", "30"), Verdict::kOk, "-", "Q5SS", 0},
   };
-  for (const char* call : {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK"}) contest.logs.emplace_back().call = call;
+  for (const char* band : {"b1", "b2", "b3", "b4", "b5", "b6"}) {  // enough to estimate Q5SS's clock
+    const int minute = band[1] - '0';
+    rows.push_back({"Q5SS", Qso("Q3KK", minute, "5", "3", band, 40), Verdict::kOk, "-", "Q3KK", minute});
+    rows.push_back({"Q3KK", Qso("Q5SS", minute, "3", "5", band), Verdict::kOk, "-", "Q5SS", minute});
+  }
+  std::vector<std::string> calls = {"Q1ABC", "Q1ABD", "Q1ACD", "Q2XYZ", "Q3KK", "Q5SS"};
+  std::vector<std::size_t> lines(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) lines[i] = i;
+  std::mt19937 random(seed);
+  if (seed != 0) {
+    std::shuffle(calls.begin(), calls.end(), random);
+    std::shuffle(lines.begin(), lines.end(), random);
+  }
+  for (const std::string& call : calls) contest.logs.emplace_back().call = call;
   auto logOf = [&](std::string_view call) {
     for (std::size_t l = 0; l < contest.logs.size(); ++l) {
       if (contest.logs[l].call == call) return l;
     }
     return contest.logs.size();
   };
-  for (const Row& row : rows) contest.logs[logOf(row.log)].qsos.push_back(row.qso);
+  for (const std::size_t i : lines) {
+    CheckedQso qso = rows[i].qso;
+    qso.line = i;  // the row it stands for
+    contest.logs[logOf(rows[i].log)].qsos.push_back(qso);
+  }
   CrossCheck(contest, {});
 
-  std::map<std::size_t, std::size_t> next;
-  for (const Row& row : rows) {
-    const std::size_t l = logOf(row.log);
-    const CheckedQso& qso = contest.logs[l].qsos[next[l]++];
-    SCOPED_TRACE(std::string(row.log) + " " + qso.call + " " + TimeText(qso.time));
-    EXPECT_EQ(VerdictName(qso.verdict), VerdictName(row.verdict));
-    EXPECT_EQ(qso.correct.value_or("-"), row.correct);
-    ASSERT_EQ(qso.other ? contest.logs[qso.other->log].call : "-", row.otherLog);
-    if (!qso.other) continue;
-    const CheckedQso& other = contest.logs[qso.other->log].qsos[qso.other->qso];
-    EXPECT_EQ(std::tuple(TimeText(other.time), other.band),
-              std::tuple(TimeText(Qso("", row.otherMinute, "", "").time), qso.band));
+  // Each row as checked and as expected: its verdict, right call, and the other side's
+  // log, time and band.
+  auto describe = [](const std::string& verdict, const std::string& correct, const std::string& otherLog,
+                     const std::string& otherTime) { return verdict + " " + correct + " " + otherLog + " " + otherTime; };
+  RowResults results{std::vector<std::string>(rows.size()), {}};
+  for (const CheckedLog& log : contest.logs) {
+    for (const CheckedQso& qso : log.qsos) {
+      const CheckedQso* other = qso.other ? &contest.logs[qso.other->log].qsos[qso.other->qso] : nullptr;
+      results.actual[qso.line] =
+          describe(std::string(VerdictName(qso.verdict)), qso.correct.value_or("-"),
+                   other ? contest.logs[qso.other->log].call : "-", other ? TimeText(other->time) + " " + other->band : "-");
+    }
+    results.offsets[log.call] = log.clockOffsetMinutes;
   }
-  for (const CheckedLog& log : contest.logs) EXPECT_EQ(log.clockOffsetMinutes, 0) << log.call;
+  for (const Row& row : rows) {
+    results.expected.push_back(describe(std::string(VerdictName(row.verdict)), row.correct, row.otherLog,
+                                        row.otherLog == std::string("-")
+                                            ? "-" : TimeText(Qso("", row.otherMinute, "", "").time) + " " + row.qso.band));
+    results.labels.push_back(std::string(row.log) + " " + row.qso.call + " " + TimeText(row.qso.time));
+  }
+  return results;
+}
+
+TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
+  for (std::uint32_t seed = 0; seed <= 5; ++seed) {  // 0: in order; else shuffled
+    const RowResults results = CheckedRows(seed);
+    for (std::size_t i = 0; i < results.expected.size(); ++i) {
+      EXPECT_EQ(results.actual[i], results.expected[i]) << results.labels[i] << ", seed " << seed;
+    }
+    for (const auto& [call, offset] : results.offsets) EXPECT_EQ(offset, 0) << call << ", seed " << seed;
+  }
+}
+
+// Q7FF's clock is eight minutes fast and it worked mostly Q8GG, which also worked two
+// others: Q7FF is corrected, Q8GG is not, and every QSO is confirmed.
+TEST(CrossCheck, ClockOffsetsSettleWithoutSwingingTwoLogsPastEachOther) {
+  Contest contest;
+  for (const char* call : {"Q7FF", "Q8GG", "Q9AA", "Q9BB"}) contest.logs.emplace_back().call = call;
+  for (int i = 0; i < 8; ++i) {
+    const std::string band = std::to_string(10 + i);
+    contest.logs[0].qsos.push_back(Qso("Q8GG", 10 * i + 8, "1", "2", band.c_str()));
+    contest.logs[1].qsos.push_back(Qso("Q7FF", 10 * i, "2", "1", band.c_str()));
+  }
+  for (int i = 0; i < 6; ++i) {
+    const std::string band = std::to_string(20 + i);
+    contest.logs[1].qsos.push_back(Qso(i % 2 ? "Q9AA" : "Q9BB", 100 + i, "2", "3", band.c_str()));
+    contest.logs[i % 2 ? 2 : 3].qsos.push_back(Qso("Q8GG", 100 + i, "3", "2", band.c_str()));
+  }
+  CrossCheck(contest, {});
+  EXPECT_EQ(std::tuple(contest.logs[0].clockOffsetMinutes, contest.logs[1].clockOffsetMinutes,
+                       contest.logs[2].clockOffsetMinutes),
+            std::tuple(8, 0, 0));
+  for (const CheckedLog& log : contest.logs) {
+    for (const CheckedQso& qso : log.qsos) EXPECT_EQ(qso.verdict, Verdict::kOk) << log.call << " " << qso.call;
+  }
 }
 
 TEST(Json, EscapesTextsFromTheLogs) {
@@ -240,7 +375,7 @@ TEST(Json, EscapesTextsFromTheLogs) {
   EXPECT_NE(json.find("\"file\": \"a\\u0001\\ufffd\xd0\x96.cbr\""), std::string::npos) << json;
 }
 
-// Simulated contests through the built plug-in: with faults at least 99.5% of the
+// Simulated contests through the built plug-in: with faults at least 99.9% of the
 // verdicts agree with the truth, every miscopy onto an entrant's call among them (and
 // its innocent side), and the faults cost points; without faults every verdict agrees
 // and no QSO loses credit. Every injected clock offset is found.
@@ -294,7 +429,7 @@ TEST(SimulatedContest, VerdictsAndClockOffsetsAgreeWithTheTruth) {
       agreeing += agrees(truth);
       truths[{truth.file, truth.line}] = &truth;
     }
-    EXPECT_GE(agreeing * 1000, simulated.truth.size() * (options.faults ? 995 : 1000)) << agreeing << " agree";
+    EXPECT_GE(agreeing * 1000, simulated.truth.size() * (options.faults ? 999 : 1000)) << agreeing << " agree";
     for (const TruthEntry& truth : simulated.truth) {
       if (truth.verdict != Verdict::kBustedCall || simulated.clockOffsets.count(truth.call) == 0) continue;
       ++ontoEntrants;

@@ -16,6 +16,8 @@ namespace {
 
 // The first pairing for the clock estimate looks this far either side.
 constexpr std::int64_t kPairingWindowSeconds = 30 * 60;
+// A log's clock offset is set at most this many times while the offsets settle.
+constexpr int kMostChanges = 3;
 
 // Calls, bands and modes are numbered once; a QSO's key is its call's number and
 // its band-and-mode's number in one integer.
@@ -112,12 +114,6 @@ class Checker {
       std::sort(index.byCall.begin(), index.byCall.end());
       std::sort(index.byBandMode.begin(), index.byBandMode.end());
       match_[l].assign(count, Link());
-      for (std::size_t i = 0; i <= log.call.size(); ++i) {
-        std::string variant = log.call;
-        if (i < variant.size()) variant.erase(i, 1);
-        auto& logs = callVariants_[variant];
-        if (logs.empty() || logs.back() != l) logs.push_back(l);
-      }
     }
     logOf_.resize(callNumbers_.size(), -1);
     logsWithCall_.assign(callNumbers_.size(), 0);
@@ -151,44 +147,106 @@ class Checker {
     for (; it != range.second && Corrected(log, it->seconds) <= target + window; ++it) visit(*it);
   }
 
-  // Each log's offset from the median of its time differences with the QSOs that
-  // pair up in other logs; a second round measures against the partners' corrected
-  // clocks.
-  void EstimateOffsets() {
-    for (int round = 0; round < 2; ++round) {
-      std::vector<int> offsets(logs_.size(), 0);
-      std::vector<std::int64_t> differences;
-      for (std::size_t a = 0; a < logs_.size(); ++a) {
-        differences.clear();
-        const LogIndex& index = index_[a];
-        const std::int64_t expected = std::int64_t{logs_[a].clockOffsetMinutes} * 60;
-        for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
-          const std::int64_t b = LogOf(index.callOf[q]);
-          if (b < 0 || static_cast<std::size_t>(b) == a) continue;
-          const Range range = Find(index_[b].byCall, CallKey(ownCall_[a], index.bandModeOf[q]));
-          const std::int64_t own = index.seconds[q];
-          std::int64_t best = kPairingWindowSeconds + 1;
-          std::int64_t difference = 0;
-          ForEachNear(b, range, own - expected, kPairingWindowSeconds, [&](const Entry& e) {
-            const std::int64_t d = own - Corrected(b, e.seconds);
-            if (std::llabs(d - expected) < best) {
-              best = std::llabs(d - expected);
-              difference = d;
-            }
-          });
-          if (best <= kPairingWindowSeconds) differences.push_back(difference);
+  // The time differences of log `a`'s QSOs with the QSOs that pair up in other logs,
+  // against the partners' clocks as corrected so far. Both times are taken to the
+  // whole minute, as a Cabrillo time truncates it: a log with seconds, checked against
+  // logs without, differs by whole minutes only.
+  void Differences(std::size_t a, std::vector<std::int64_t>& differences) const {
+    differences.clear();
+    const LogIndex& index = index_[a];
+    const std::int64_t expected = std::int64_t{logs_[a].clockOffsetMinutes} * 60;
+    for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
+      const std::int64_t b = LogOf(index.callOf[q]);
+      if (b < 0 || static_cast<std::size_t>(b) == a) continue;
+      const Range range = Find(index_[b].byCall, CallKey(ownCall_[a], index.bandModeOf[q]));
+      const std::int64_t own = index.seconds[q];
+      std::int64_t best = kPairingWindowSeconds + 1;
+      std::int64_t difference = 0;
+      ForEachNear(b, range, own - expected, kPairingWindowSeconds, [&](const Entry& e) {
+        const std::int64_t d = own - Corrected(b, e.seconds);
+        if (std::llabs(d - expected) < best) {
+          best = std::llabs(d - expected);
+          difference = WholeMinutes(own) - WholeMinutes(Corrected(b, e.seconds));
         }
-        offsets[a] = MedianOffsetMinutes(differences);
+      });
+      if (best <= kPairingWindowSeconds) differences.push_back(difference);
+    }
+  }
+  static std::int64_t WholeMinutes(std::int64_t seconds) {
+    return (seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60)) * 60;
+  }
+
+  // The clock offsets, one log at a time until they settle: of the logs whose median
+  // difference calls for another offset, the one whose differences agree best with
+  // their median (then the one with more of them) is corrected first, and its partners
+  // are measured again against its corrected clock. Correcting both sides of one
+  // mistake at once would swing two logs that mostly worked each other past each other.
+  void EstimateOffsets() {
+    const std::size_t n = logs_.size();
+    std::vector<std::vector<std::size_t>> workedBy(n);  // the logs with QSOs with each log
+    for (std::size_t b = 0; b < n; ++b) {
+      const std::vector<Entry>& entries = index_[b].byCall;
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::int64_t a = LogOf(static_cast<std::uint32_t>(entries[i].key >> 32));
+        if (a < 0 || static_cast<std::size_t>(a) == b) continue;
+        std::vector<std::size_t>& list = workedBy[static_cast<std::size_t>(a)];
+        if (list.empty() || list.back() != b) list.push_back(b);
       }
-      for (std::size_t l = 0; l < logs_.size(); ++l) logs_[l].clockOffsetMinutes = offsets[l];
+    }
+    struct Proposal {
+      int offset = 0;
+      std::size_t agreeing = 0, pairs = 0;
+    };
+    std::vector<Proposal> proposals(n);
+    std::vector<bool> stale(n, true);
+    std::vector<int> changes(n, 0);
+    std::vector<std::int64_t> differences;
+    for (std::size_t step = 0; step < 4 * n + 4; ++step) {
+      std::int64_t chosen = -1;
+      for (std::size_t a = 0; a < n; ++a) {
+        if (stale[a]) {
+          Differences(a, differences);
+          Proposal& p = proposals[a];
+          p.offset = MedianOffsetMinutes(differences);
+          p.pairs = differences.size();
+          p.agreeing = static_cast<std::size_t>(std::count_if(
+              differences.begin(), differences.end(),
+              [&](std::int64_t d) { return std::llabs(d - std::int64_t{p.offset} * 60) <= 60; }));
+          stale[a] = false;
+        }
+        const Proposal& p = proposals[a];
+        if (p.offset == logs_[a].clockOffsetMinutes || changes[a] >= kMostChanges) continue;
+        if (chosen >= 0) {
+          // The agreeing share p.agreeing / p.pairs against c's, without division; then
+          // the calls, so that the order of the logs does not matter.
+          const std::size_t other = static_cast<std::size_t>(chosen);
+          const Proposal& c = proposals[other];
+          const std::size_t mine = p.agreeing * c.pairs, theirs = c.agreeing * p.pairs;
+          if (std::tie(mine, p.pairs, logs_[other].call) <= std::tie(theirs, c.pairs, logs_[a].call)) {
+            continue;
+          }
+        }
+        chosen = static_cast<std::int64_t>(a);
+      }
+      if (chosen < 0) break;
+      const std::size_t a = static_cast<std::size_t>(chosen);
+      logs_[a].clockOffsetMinutes = proposals[a].offset;
+      ++changes[a];
+      stale[a] = true;
+      for (const std::size_t b : workedBy[a]) stale[b] = true;
     }
   }
 
-  // One to one, nearest in time first, for every pair of logs that worked each
-  // other on a band and mode.
+  // One to one for every pair of logs that worked each other on a band and mode:
+  // the numbers agreeing both ways first, then one way, then the nearer in time, so
+  // that a QSO logged twice leaves its partner's line with the copy whose number they
+  // received.
   void MatchExactly() {
     const std::int64_t tolerance = std::int64_t{contest_.rules.toleranceMinutes} * 60;
-    std::vector<std::tuple<std::int64_t, std::uint32_t, std::uint32_t>> candidates;
+    // Ties go to the earlier lines by time, and to the file's order only for lines
+    // logged at the same time.
+    std::vector<std::tuple<int, std::int64_t, std::int64_t, std::int64_t, std::uint32_t, std::uint32_t>>
+        candidates;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
       const std::vector<Entry>& entries = index_[a].byCall;
       for (std::size_t i = 0; i < entries.size();) {
@@ -205,11 +263,13 @@ class Checker {
         for (const Entry* e = group.first; e != group.second; ++e) {
           const std::int64_t t = Corrected(a, e->seconds);
           ForEachNear(b, other, t, tolerance, [&](const Entry& p) {
-            candidates.emplace_back(std::llabs(t - Corrected(b, p.seconds)), e->qso, p.qso);
+            candidates.emplace_back(NumbersWrong(a, e->qso, static_cast<std::size_t>(b), p.qso),
+                                    std::llabs(t - Corrected(b, p.seconds)), e->seconds, p.seconds,
+                                    e->qso, p.qso);
           });
         }
         std::sort(candidates.begin(), candidates.end());
-        for (const auto& [distance, q, p] : candidates) {
+        for (const auto& [wrong, distance, tq, tp, q, p] : candidates) {
           if (match_[a][q].log >= 0 || match_[b][p].log >= 0) continue;
           match_[a][q] = Link{b, p};
           match_[b][p] = Link{static_cast<std::int64_t>(a), q};
@@ -239,9 +299,10 @@ class Checker {
 
   // A QSO still without a match is matched with the worked station's unmatched QSO at
   // that time, band and mode whose call is ours with one or two edits, whether or not
-  // that call is another entrant's: they miscopied us. A QSO that repeats a matched one
-  // of its log (logged twice) takes part only when the numbers agree both ways, a QSO
-  // with a confirmed call without a log only when one number agrees.
+  // that call is another entrant's: they miscopied us (or, seen from their side, we
+  // miscopied theirs). At least one of the two numbers must agree: a call near ours
+  // with other numbers is another QSO. A QSO that repeats a matched one of its log
+  // (logged twice) takes part only when the numbers agree both ways.
   // Preferred: the numbers agree both ways, then one way (the miscopier's own copy is
   // the one most often wrong), then fewer edits, then nearer in time.
   void MatchMiscopiedCalls() {
@@ -249,8 +310,13 @@ class Checker {
       int numbersWrong;  // 0, 1 or 2 ways
       int edits;
       std::int64_t distance;
+      std::int64_t tq, tp;  // the two lines' times as logged
+      const std::string* callA;  // the logs' calls: ties do not follow the logs' order
+      const std::string* callB;
       std::uint32_t a, q, b, p;
-      auto Order() const { return std::tie(numbersWrong, edits, distance, a, q, b, p); }
+      auto Order() const {
+        return std::tie(numbersWrong, edits, distance, tq, tp, *callA, *callB, q, p);
+      }
     };
     std::vector<Candidate> candidates;
     for (std::size_t a = 0; a < logs_.size(); ++a) {
@@ -269,8 +335,9 @@ class Checker {
                       if (edits == 0 || edits >= kFarApart) return;
                       const int wrong = NumbersWrong(a, q, b, p);
                       if (wrong > 0 && (ourTwin || TwinOf(b, p) >= 0)) return;
-                      if (wrong == 2 && Confirmed(index_[b].callOf[p])) return;
+                      if (wrong == 2) return;
                       candidates.push_back({wrong, edits, std::llabs(t - Corrected(b, e.seconds)),
+                                            index.seconds[q], e.seconds, &logs_[a].call, &logs_[b].call,
                                             static_cast<std::uint32_t>(a), q, static_cast<std::uint32_t>(b), p});
                     });
       }
@@ -292,47 +359,6 @@ class Checker {
     return !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
   }
 
-  // Whether a call without a log is in so many logs besides the one at hand (as many as
-  // `unverified` asks, and at least one) that it is a station of its own, not a miscopy.
-  bool Confirmed(std::uint32_t call) const {
-    return LogOf(call) < 0 &&
-           logsWithCall_[call] - 1 >= std::max(1, contest_.rules.nonEntrantMinLogs);
-  }
-
-  // For an unmatched call without a log: the QSO with us, at this time, band and mode,
-  // in the log of an entrant whose call is one character off it. For a confirmed call
-  // a number must agree.
-  Link FindBustedCall(std::size_t a, std::uint32_t q) const {
-    const std::string& call = logs_[a].qsos[q].call;
-    const std::int64_t tolerance = Tolerance();
-    const std::int64_t t = CorrectedQso(a, q);
-    const bool confirmed = Confirmed(index_[a].callOf[q]);
-    Link found;
-    std::int64_t bestDistance = 0;
-    std::vector<std::size_t> seen;
-    for (std::size_t i = 0; i <= call.size(); ++i) {
-      std::string variant = call;
-      if (i < variant.size()) variant.erase(i, 1);
-      const auto it = callVariants_.find(variant);
-      if (it == callVariants_.end()) continue;
-      for (const std::size_t c : it->second) {
-        if (c == a || std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
-        seen.push_back(c);
-        if (!OneCharApart(logs_[c].call, call)) continue;
-        const Range range = Find(index_[c].byCall, CallKey(ownCall_[a], index_[a].bandModeOf[q]));
-        ForEachNear(c, range, t, tolerance, [&](const Entry& e) {
-          const std::int64_t distance = std::llabs(t - Corrected(c, e.seconds));
-          if (confirmed && NumbersWrong(a, q, c, e.qso) == 2) return;
-          if (found.log < 0 || distance < bestDistance) {
-            found = Link{static_cast<std::int64_t>(c), e.qso};
-            bestDistance = distance;
-          }
-        });
-      }
-    }
-    return found;
-  }
-
   void Decide(std::size_t a) {
     CheckedLog& log = logs_[a];
     const LogIndex& index = index_[a];
@@ -341,20 +367,17 @@ class Checker {
         rules.start ? std::optional(SecondsOf(*rules.start)) : std::nullopt;
     const std::optional<std::int64_t> end =
         rules.end ? std::optional(SecondsOf(*rules.end)) : std::nullopt;
-    std::unordered_set<Key> credited;
     for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
       CheckedQso& qso = log.qsos[q];
       qso.correct.reset();
       qso.other.reset();
       const std::int64_t b = LogOf(index.callOf[q]);
       const Link link = match_[a][q];
-      auto outside = [&](std::int64_t t) { return (start && t < *start) || (end && t >= *end); };
       std::int64_t twin = -1;
       if (a < refused_.size() && q < refused_[a].size() && refused_[a][q]) {
         qso.verdict = Verdict::kRefused;
-      } else if (outside(CorrectedQso(a, q)) &&
-                 (link.log < 0 || outside(CorrectedQso(link.log, link.qso)))) {
-        qso.verdict = Verdict::kOutOfPeriod;  // a matched QSO only when both logs say so
+      } else if (const std::int64_t t = CorrectedQso(a, q); (start && t < *start) || (end && t >= *end)) {
+        qso.verdict = Verdict::kOutOfPeriod;  // by this log's own time, whatever the other's
       } else if (link.log >= 0 && link.log != b) {
         qso.verdict = Verdict::kBustedCall;  // the other log took it for our miscopy of them
         qso.correct = logs_[link.log].call;
@@ -369,16 +392,17 @@ class Checker {
         qso.other = OtherSide{a, static_cast<std::size_t>(twin)};
       } else if (b >= 0) {
         qso.verdict = Verdict::kNil;
-      } else if (const Link busted = FindBustedCall(a, q); busted.log >= 0) {
-        qso.verdict = Verdict::kBustedCall;
-        qso.correct = logs_[busted.log].call;
-        qso.other = OtherSide{static_cast<std::size_t>(busted.log), busted.qso};
       } else {
         const int otherLogs = logsWithCall_[index.callOf[q]] - 1;
         qso.verdict = otherLogs >= rules.nonEntrantMinLogs ? Verdict::kUnverified : Verdict::kUnique;
       }
-      if (KeepsCredit(qso.verdict, rules) &&
-          !credited.insert(CallKey(index.callOf[q], index.bandModeOf[q])).second) {
+    }
+    // Of a call's repeats on a band and mode, the earliest in time keeps the credit,
+    // whatever the order of the file's lines (byCall is in time order).
+    std::unordered_set<Key> credited;
+    for (const Entry& e : index.byCall) {
+      CheckedQso& qso = log.qsos[e.qso];
+      if (KeepsCredit(qso.verdict, rules) && !credited.insert(e.key).second) {
         qso.verdict = Verdict::kDupe;
       }
     }
@@ -394,8 +418,6 @@ class Checker {
   std::unordered_map<std::string, std::uint32_t> bandModeNumbers_;
   std::vector<std::int64_t> logOf_;                             // by call number; -1: no log
   std::vector<int> logsWithCall_;                               // by call number
-  std::unordered_map<std::string, std::vector<std::size_t>> callVariants_;  // a log's call,
-                                                      // whole and less one character
 };
 
 }  // namespace

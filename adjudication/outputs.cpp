@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "adjudication/categories.h"
+
 namespace adjudication {
 namespace {
 
@@ -162,6 +164,34 @@ std::string SummaryTable(const Contest& contest) {
       out += column(VerdictName(static_cast<Verdict>(v)), std::to_string(counts[v]));
     }
     out += '\n';
+  }
+  return out;
+}
+
+std::string CategoryNotes(const Contest& contest) {
+  std::string checklogs, unclassified;
+  for (const CheckedLog& log : contest.logs) {
+    const Classification found = Classify(log.headers, contest.rules);
+    if (found.kind == Classification::Kind::kChecklog) checklogs += " " + log.call;
+    if (found.kind != Classification::Kind::kUnclassified) continue;
+    std::string header;
+    for (const char c : found.header.empty() ? std::string("(no category lines)") : found.header) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        header += escaped;
+      } else {
+        header += c;
+      }
+    }
+    unclassified += "  " + log.call + " (" + log.file + "): " + header + "\n";
+  }
+  std::string out;
+  if (!checklogs.empty()) out += "\nChecklogs (cross-checked, not ranked):" + checklogs + "\n";
+  if (!unclassified.empty()) {
+    out += "\nUnclassified: these logs' headers fit no category of the contest (" +
+           AllowedValues(contest.rules) + "):\n" + unclassified;
   }
   return out;
 }

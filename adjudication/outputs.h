@@ -21,6 +21,13 @@ std::string VerdictsJson(const Contest& contest);
 // the count of each verdict.
 std::string SummaryTable(const Contest& contest);
 
+// CategoryNotes()
+// For the organiser, after the table: the checklogs, and each log whose header fits no
+// category (ranked as "unclassified") with its category lines as written (control bytes
+// shown as \xHH) and the values the contest's categories take. Empty when every log
+// has its category.
+std::string CategoryNotes(const Contest& contest);
+
 // TimeText()
 // "2026-12-06 0905".
 std::string TimeText(const platform::CalendarTime& time);

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <set>
+#include <utility>
+#include <vector>
 
+#include "adjudication/categories.h"
 #include "adjudication/cross_check.h"
 #include "text/ascii_text.h"
 
@@ -21,6 +24,32 @@ bool ParseInt(std::string_view text, int low, int high, int& value) {
   }
   value = parsed;
   return true;
+}
+
+// "Name = OPERATOR BAND MODE POWER" of the [Categories] section: the values as the
+// header's CATEGORY-* fields give them ("*" for any), the name as the results show it.
+template <typename Fail>
+void ParseCategory(std::string_view name, std::string_view values, std::vector<Category>& categories,
+                   Fail fail) {
+  Category category;
+  category.name = std::string(TrimBlanks(name));
+  if (category.name.empty()) fail("a category needs a name before '='");
+  std::size_t count = 0;
+  while (!(values = TrimBlanks(values)).empty()) {
+    std::size_t end = 0;
+    while (end < values.size() && !text::IsBlank(values[end])) ++end;
+    if (count < category.values.size()) category.values[count] = CategoryValue(values.substr(0, end));
+    ++count;
+    values.remove_prefix(end);
+  }
+  if (count != category.values.size()) {
+    fail("the category " + category.name +
+         " needs four values: operator, band, mode and power ('*' for any)");
+  }
+  for (const Category& other : categories) {
+    if (text::EqualsIgnoringCase(other.name, category.name)) fail("the category " + category.name + " is given twice");
+  }
+  categories.push_back(std::move(category));
 }
 
 }  // namespace
@@ -80,6 +109,10 @@ RulesFile ParseRulesFile(std::string_view text, const std::string& name) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) fail("'" + std::string(line) + "' is not 'Key=value'");
     if (!inSection) fail("a key before any section (the rules belong under [Rules])");
+    if (section == "categories") {
+      ParseCategory(line.substr(0, equals), line.substr(equals + 1), rules.categories, fail);
+      continue;
+    }
     if (section != "rules") continue;
     const std::string_view keyAsGiven = TrimBlanks(line.substr(0, equals));
     const std::string key = AsciiLower(keyAsGiven);

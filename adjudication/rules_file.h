@@ -1,5 +1,6 @@
 // The organiser's rules file: INI text whose [Rules] section sets the contest's
-// rules. Other sections are left to other readers.
+// rules and whose [Categories] section lists its categories. Other sections are left
+// to other readers.
 #pragma once
 
 #include <optional>
@@ -24,6 +25,9 @@ class RulesError : public std::runtime_error {
 // default. Blank lines and lines starting with ';' or '#' are skipped. Throws
 // RulesError for an unknown key, a bad value, a line that is neither header nor
 // key, a key outside any section and a period whose End is not after its Start.
+// [Categories]: "Name = OPERATOR BAND MODE POWER" a line, the values as CATEGORY-* fields
+// give them ("*" for any; read as CategoryValue() reads a header's); a category without
+// four values or named twice is an error too.
 Rules ParseRules(std::string_view text, const std::string& name);
 
 // The whole rules file: the checker's rules and, for the log robot, the time after

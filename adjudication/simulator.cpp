@@ -53,8 +53,10 @@ enum class Fault {
   kMissingOnB,
   kDupe,             // worked again: a dupe in both logs
   kOutOfPeriod,
-  kLoggedTwice,      // a logs the QSO twice, a minute apart
+  kLoggedTwice,      // a logs the QSO twice, a minute apart, the copy with its next number
+                     // and b's time
   kAtTheEdge,        // in the period's first or last minute, logged a minute outside by a
+                     // (out of the period for a, in it for b)
 };
 
 struct Contact {
@@ -237,6 +239,9 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       record.loggedCall = stations[sideA ? c.b : c.a].call;
       record.freqKhz = kBands[c.band].baseKhz + 20 + random.Below(200);
       if (sideA && c.fault == Fault::kAtTheEdge) record.minuteError = c.minute == 0 ? -1 : 1;
+      // The partner of a QSO logged twice logs it at the copy's minute: nearer the copy,
+      // whose number (the next) is not the one they received.
+      if (!sideA && c.fault == Fault::kLoggedTwice) record.minuteError = c.minute + 1 < kPeriodMinutes ? 1 : -1;
       station.records.push_back(record);
       if (sideA && c.fault == Fault::kLoggedTwice) {
         record.copy = true;
@@ -353,7 +358,8 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       truth.call = record.loggedCall;
       if (c.mode == kRefusedMode) {
         truth.verdict = Verdict::kRefused;
-      } else if (c.fault == Fault::kOutOfPeriod || DaysOff(static_cast<int>(s), c) != 0) {
+      } else if (c.fault == Fault::kOutOfPeriod || DaysOff(static_cast<int>(s), c) != 0 ||
+                 (sideA && c.fault == Fault::kAtTheEdge)) {  // each log by its own time
         truth.verdict = Verdict::kOutOfPeriod;
       } else if (c.repeat || record.copy) {
         truth.verdict = Verdict::kDupe;

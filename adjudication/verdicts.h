@@ -3,6 +3,7 @@
 // reports (results page, CSV, log-check reports) and the JSON writer read it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -35,13 +36,23 @@ inline constexpr int kVerdictCount = 9;
 // "unverified", "unique", "dupe".
 std::string_view VerdictName(Verdict verdict);
 
-// The contest's rules as the organiser sets them (the rules file's [Rules] section).
+// One of the contest's categories: its name and the header values it takes, in the
+// order of the CATEGORY-* fields (operator, band, mode, power), in capitals; "*" takes
+// any value.
+struct Category {
+  std::string name;
+  std::array<std::string, 4> values;
+};
+
+// The contest's rules as the organiser sets them (the rules file's [Rules] section, and
+// its [Categories]).
 struct Rules {
   std::optional<platform::CalendarTime> start;  // UTC, inside the period
   std::optional<platform::CalendarTime> end;    // UTC, outside the period
   int toleranceMinutes = 5;
   int nonEntrantMinLogs = 2;
   bool uniquesCount = true;
+  std::vector<Category> categories;  // empty: the header dialog's lists (DefaultCategories())
 };
 
 // KeepsCredit()

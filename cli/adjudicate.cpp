@@ -60,7 +60,7 @@ int RunAdjudicate(const AdjudicateOptions& options) {
   }
   plugin.Unload();
   for (const std::string& note : notes) Note(note);
-  PrintBytes(adjudication::SummaryTable(contest));
+  PrintBytes(adjudication::SummaryTable(contest) + adjudication::CategoryNotes(contest));
 
   const std::string json = jsonPath || outDir ? adjudication::VerdictsJson(contest) : "";
   if (jsonPath && !WriteFileBytes(jsonPath->string(), json)) {
@@ -106,7 +106,9 @@ void AddAdjudicate(CLI::App& zelta, Commands& commands) {
                "(default: the current one); nothing is written there");
   command->add_option("--rules", options->rules,
                       "the contest's rules, section [Rules]: Start, End, ToleranceMinutes,\n"
-                      "NonEntrantMinLogs, UniquesCount (see the README)")
+                      "NonEntrantMinLogs, UniquesCount; section [Categories]: the contest's\n"
+                      "categories, Name = OPERATOR BAND MODE POWER (default: every\n"
+                      "combination of the header dialog's lists; see the README)")
       ->type_name("FILE");
   command->add_option("--json", options->json, "write every verdict to FILE as JSON")
       ->type_name("FILE");

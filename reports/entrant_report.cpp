@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "adjudication/categories.h"
 #include "reports/report_parts.h"
 #include "reports/reports.h"
 
@@ -79,9 +80,9 @@ std::string Reason(const Contest& contest, const CheckedLog& log, std::size_t in
       if (other != nullptr && otherLog == &log) {  // the copy of a matched QSO
         return Fill(words.loggedTwiceReason, {call, std::to_string(other->line)});
       }
-      for (std::size_t i = 0; i < index; ++i) {
+      for (std::size_t i = 0; i < log.qsos.size(); ++i) {  // the earliest may stand later
         const CheckedQso& earlier = log.qsos[i];
-        if (earlier.call == qso.call && earlier.band == qso.band && earlier.mode == qso.mode &&
+        if (i != index && earlier.call == qso.call && earlier.band == qso.band && earlier.mode == qso.mode &&
             detail::KeepsCreditUnder(earlier.verdict, contest.rules)) {
           return Fill(words.dupeReason, {std::to_string(earlier.line)});
         }
@@ -133,10 +134,21 @@ std::string detail::EntrantReportText(const Contest& contest, std::size_t logInd
   const CheckedLog& log = contest.logs.at(logIndex);
   std::string out = Fill(words.reportTitle, {CleanText(log.call)}) + "\n";
   out += std::string(words.logFile) + ": " + CleanText(log.file) + "\n";
-  const std::string category = detail::CategoryOf(log.headers);
-  out += std::string(words.category) + ": " +
-         (category.empty() ? std::string(words.unknownCategory) : category) + "\n";
-  out += std::string(words.place) + ": " + std::to_string(standing.place) + "\n\n";
+  // The category as the contest names it; what the header left out, or that it fits
+  // none, is said, so that the entrant can tell the organiser.
+  const adjudication::Classification found = adjudication::Classify(log.headers, contest.rules);
+  out += std::string(words.category) + ": " + CleanText(standing.category);
+  if (found.kind == adjudication::Classification::Kind::kUnclassified) {
+    out += " (" + Fill(words.headerWas, {CleanText(found.header)}) + ")";
+  }
+  out += "\n";
+  for (const std::size_t field : found.defaulted) {
+    if (found.kind == adjudication::Classification::Kind::kChecklog) break;
+    out += "  " + Fill(words.defaultedField, {adjudication::kCategoryFields[field],
+                                              adjudication::kCategoryDefaults[field]}) + "\n";
+  }
+  if (standing.place > 0) out += std::string(words.place) + ": " + std::to_string(standing.place) + "\n";
+  out += "\n";
 
   // The score table: a label column, then four right-aligned numbers.
   const std::size_t labelWidth =

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "adjudication/categories.h"
 #include "text/ascii_text.h"
 
 namespace reports::detail {
@@ -185,44 +186,37 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text::EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-std::string CategoryOf(const std::vector<std::pair<std::string, std::string>>& headers) {
-  std::string category;
-  for (const auto& [key, value] : headers) {
-    // CATEGORY-OPERATOR, CATEGORY-POWER, ... of Cabrillo 3.0; one CATEGORY of 2.0.
-    if (!StartsWithNoCase(key, "CATEGORY-") && !(key.size() == 8 && StartsWithNoCase(key, "CATEGORY"))) {
-      continue;
-    }
-    const std::string clean = CleanText(value);
-    const std::size_t first = clean.find_first_not_of(' ');
-    if (first == std::string::npos) continue;
-    if (!category.empty()) category += ' ';
-    category += clean.substr(first, clean.find_last_not_of(' ') - first + 1);
-  }
-  return category;
-}
-
 std::vector<Standing> Standings(const adjudication::Contest& contest, const Wording& words) {
-  std::vector<std::string> categories;
+  using Kind = adjudication::Classification::Kind;
+  const std::size_t categoryCount = adjudication::ContestCategories(contest.rules).size();
+  std::vector<std::size_t> group;  // the category's index, then unclassified, then checklogs
+  std::vector<std::string> headers;
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
-    categories.push_back(CategoryOf(contest.logs[i].headers));
+    const adjudication::Classification found = adjudication::Classify(contest.logs[i].headers, contest.rules);
+    headers.push_back(found.kind == Kind::kUnclassified ? found.header : std::string());
+    group.push_back(found.kind == Kind::kCategory ? found.category
+                    : found.kind == Kind::kUnclassified ? categoryCount : categoryCount + 1);
     order.push_back(i);
   }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     const CheckedLog& x = contest.logs[a];
     const CheckedLog& y = contest.logs[b];
-    return std::make_tuple(categories[a].empty(), std::cref(categories[a]), -x.checked.score,
-                           -x.claimed.score, std::cref(x.call)) <
-           std::make_tuple(categories[b].empty(), std::cref(categories[b]), -y.checked.score,
-                           -y.claimed.score, std::cref(y.call));
+    return std::make_tuple(group[a], -x.checked.score, -x.claimed.score, std::cref(x.call)) <
+           std::make_tuple(group[b], -y.checked.score, -y.claimed.score, std::cref(y.call));
   });
+  const auto& categories = adjudication::ContestCategories(contest.rules);
   std::vector<Standing> standings;
   std::size_t firstOfCategory = 0;
   for (std::size_t i : order) {
     Standing row;
     row.log = i;
-    row.category = categories[i].empty() ? words.unknownCategory : categories[i];
-    if (standings.empty() || standings.back().category != row.category) {
+    row.header = headers[i];
+    row.category = group[i] < categoryCount ? categories[group[i]].name
+                   : group[i] == categoryCount ? words.unclassified : words.checklog;
+    if (group[i] > categoryCount) {
+      row.place = 0;  // a checklog confirms the others' QSOs and is not ranked
+    } else if (standings.empty() || group[standings.back().log] != group[i]) {
       firstOfCategory = standings.size();
       row.place = 1;
     } else if (contest.logs[standings.back().log].checked.score == contest.logs[i].checked.score) {

@@ -18,7 +18,11 @@ namespace reports::detail {
 struct Wording {
   const char* htmlLang;
   std::array<const char*, adjudication::kVerdictCount> verdicts;  // in enum order
-  const char* unknownCategory;
+  const char* unclassified;        // a log whose header fits no category
+  const char* checklog;            // a checklog's category cell
+  const char* checklogs;           // the heading of the checklogs in the page
+  const char* headerWas;           // {1} the log's category lines
+  const char* defaultedField;      // {1} field, {2} the value taken
   // The log-check report.
   const char* reportTitle;         // {1} call
   const char* logFile;
@@ -100,22 +104,21 @@ std::string PadLeft(std::string text, std::size_t width);
 // Whether `text` starts with `prefix` (upper case), ASCII letter case ignored.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
-// The category of a log from its Cabrillo header lines: its CATEGORY-* values (3.0)
-// and its CATEGORY value (2.0) in file order, cleaned, separated by blanks; empty when
-// it has none.
-std::string CategoryOf(const std::vector<std::pair<std::string, std::string>>& headers);
-
 // One row of the results table.
 struct Standing {
   std::size_t log = 0;
-  std::string category;  // shown text ("unknown" in the language when absent)
-  int place = 0;         // within the category, from 1; equal checked scores share one
+  std::string category;  // the contest's name of it, or "unclassified" or "checklog" in
+                         // the language
+  int place = 0;         // within the category, from 1; equal checked scores share one;
+                         // 0 for a checklog, which has no place
+  std::string header;    // unclassified: the log's category lines as written (untrusted)
 };
 
 // Standings()
-// Every log once: categories in byte order with the unknown category last; within a
-// category the checked score, highest first, then the claimed score, then the call.
-// Places as results tables print them: 1, 2, 2, 4 when two logs share the second.
+// Every log once: the categories in the contest's order (ContestCategories()), then the
+// logs whose header fits none (ranked among themselves), then the checklogs (no place);
+// within a category the checked score, highest first, then the claimed score, then the
+// call. Places as results tables print them: 1, 2, 2, 4 when two logs share the second.
 std::vector<Standing> Standings(const adjudication::Contest& contest, const Wording& words);
 
 using VerdictCounts = std::array<int, adjudication::kVerdictCount>;

@@ -233,7 +233,10 @@ std::string ResultsPage(const Contest& contest, Language language,
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const CheckedLog& log = contest.logs[rows[r].log];
     if (r == 0 || rows[r - 1].category != rows[r].category) {
-      page += "<h3>" + HtmlText(rows[r].category) + "</h3>\n<table class=\"results\">\n<thead><tr>";
+      const bool checklogs = rows[r].place == 0;  // listed apart, after every category
+      page += (checklogs ? "<h2>" + HtmlText(words.checklogs) + "</h2>"
+                         : "<h3>" + HtmlText(rows[r].category) + "</h3>") +
+              "\n<table class=\"results\">\n<thead><tr>";
       for (const char* head : words.tableHeads) page += "<th>" + HtmlText(head) + "</th>";
       page += "</tr></thead>\n<tbody>\n";
     }
@@ -245,9 +248,11 @@ std::string ResultsPage(const Contest& contest, Language language,
     for (std::size_t v = 0; v < counts.size(); ++v) {
       if (!detail::KeepsCreditUnder(static_cast<Verdict>(v), contest.rules)) lost += counts[v];
     }
-    page += "<tr><td class=\"num\">" + Num(rows[r].place) + "</td><td>" +
+    page += "<tr><td class=\"num\">" + (rows[r].place > 0 ? Num(rows[r].place) : "") + "</td><td>" +
             (href.empty() ? HtmlText(log.call)
-                          : "<a href=\"" + href + "\">" + HtmlText(log.call) + "</a>") + "</td>";
+                          : "<a href=\"" + href + "\">" + HtmlText(log.call) + "</a>") +
+            (rows[r].header.empty() ? "" : " <span class=\"note\">" + HtmlText(rows[r].header) + "</span>") +
+            "</td>";
     for (long long value : {log.checked.qsos, log.checked.points, log.checked.multipliers,
                             log.claimed.score, log.checked.score}) {
       page += "<td class=\"num\">" + Num(value) + "</td>";

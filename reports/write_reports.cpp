@@ -71,7 +71,7 @@ std::string ResultsCsv(const adjudication::Contest& contest, Language language) 
   out += "\r\n";
   for (const detail::Standing& row : detail::Standings(contest, words)) {
     const adjudication::CheckedLog& log = contest.logs[row.log];
-    out += std::to_string(row.place) + "," + detail::CsvField(log.call) + "," +
+    out += (row.place > 0 ? std::to_string(row.place) : "") + "," + detail::CsvField(log.call) + "," +
            detail::CsvField(row.category);
     for (int value : {log.checked.qsos, log.checked.points, log.checked.multipliers,
                       log.claimed.score, log.checked.score}) {

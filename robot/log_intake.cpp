@@ -11,11 +11,11 @@
 #include <sstream>
 
 #include "adjudication/adjudicator.h"
+#include "adjudication/categories.h"
 #include "adjudication/cross_check.h"
 #include "adjudication/outputs.h"
 #include "host/scoring_run.h"
 #include "logs/log_notes.h"
-#include "reports/report_parts.h"
 #include "robot/json_text.h"
 #include "robot/secrets.h"
 #include "stats/ubn/check_file.h"
@@ -144,7 +144,29 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
                         log.skipped.empty() ? "the log holds no QSO" : "no QSO of the log can be read");
   }
   summary.format = log.format == logs::LogFormat::kAdif ? "adif" : "cabrillo";
-  summary.category = reports::detail::CategoryOf(log.headers);
+  // The category as the contest names it. A header that fits none is said so with the
+  // values allowed, so that the entrant can send a corrected log before the deadline.
+  std::vector<Problem> problems;
+  const adjudication::Classification found = adjudication::Classify(log.headers, rules_);
+  if (found.kind == adjudication::Classification::Kind::kCategory) {
+    summary.category = found.name;
+  } else if (found.kind == adjudication::Classification::Kind::kChecklog) {
+    summary.category = "CHECKLOG";
+  } else {
+    const std::string header = logs::ShownText(found.header, 200);
+    summary.category = "unclassified: " + header;
+    problems.push_back({0, "the log's category (" + header +
+                               ") fits none of the contest's categories; allowed: " +
+                               adjudication::AllowedValues(rules_)});
+  }
+  if (found.kind != adjudication::Classification::Kind::kChecklog && !found.defaulted.empty()) {
+    std::string taken;
+    for (const std::size_t field : found.defaulted) {
+      taken += std::string(taken.empty() ? "" : ", ") + adjudication::kCategoryFields[field] + " " +
+               adjudication::kCategoryDefaults[field];
+    }
+    problems.push_back({0, "category fields not given, taken as the header dialog has them: " + taken});
+  }
   summary.logClaimedScore = ClaimedScoreHeader(log);
   summary.skippedLines = static_cast<int>(logs::SkippedCount(log));
 
@@ -169,7 +191,6 @@ UploadSummary LogIntake::Read(const std::string& bytes) {
   summary.repeats = static_cast<int>(counts.repeats);
   summary.refused = static_cast<int>(counts.Refused());
 
-  std::vector<Problem> problems;
   for (const zelta::LogProblem& problem : loaded.problems) {
     problems.push_back({static_cast<long long>(problem.position.line),
                         (problem.skipped ? "skipped: " : "") + problem.text});

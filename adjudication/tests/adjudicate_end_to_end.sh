@@ -37,6 +37,26 @@ has adjudicate.out "busted-exchange"
 [ "$(($(sed "/^$/q" adjudicate.out | grep -c .) - 1))" = "$logs" ] || fail "the table does not list $logs logs"
 cmp -s verdicts.json small/verdicts.json || fail "--out DIR/verdicts.json differs from --json"
 [ -s small/index.html ] || fail "--out wrote no results page"
+# One category however the headers spell it (Cabrillo 2.0's one line, letter case, blanks,
+# MIXED, a field left out), a checklog (its QSOs confirm the others': every verdict stays),
+# and a header that fits no category, named after the table.
+cp -r small/logs spelled
+set -- $(ls spelled)
+sed -i -e '/^CATEGORY-/d' -e 's/^CALLSIGN:.*$/&\nCATEGORY: single-op ALL LOW MIXED\r/' "spelled/$1"
+sed -i -e '/^CATEGORY-BAND/d' -e 's/^CATEGORY-MODE:.*$/category-mode:  mix \r/' \
+  -e 's/^CATEGORY-POWER:.*$/CATEGORY-POWER: low\r/' "spelled/$2"
+sed -i 's/^CATEGORY-OPERATOR:.*$/CATEGORY-OPERATOR: CHECKLOG\r/' "spelled/$3"
+sed -i 's/^CATEGORY-MODE:.*$/CATEGORY-MODE: RTTY\r/' "spelled/$4"
+expect_exit 0 spelled "${run[@]}" adjudicate spelled --dir small --rules small/rules.ini --out spelled-out
+cmp -s <(grep -o '"verdict": "[a-z-]*"' spelled-out/verdicts.json) <(grep -o '"verdict": "[a-z-]*"' verdicts.json) ||
+  fail "the headers changed a verdict"
+for f in "$1" "$2"; do
+  grep -q ",${f%.cbr},SINGLE-OP ALL MIX LOW," spelled-out/results.csv || fail "$f is not in SINGLE-OP ALL MIX LOW"
+done
+grep -q $'^,'"${3%.cbr}," spelled-out/results.csv || fail "the checklog has a place"
+[ "$(tail -1 spelled-out/results.csv | cut -d, -f2)" = "${3%.cbr}" ] || fail "the checklog is not listed last"
+has spelled.out "Checklogs (cross-checked, not ranked): ${3%.cbr}"
+has spelled.out "${4%.cbr} ($4): CATEGORY-OPERATOR: SINGLE-OP; CATEGORY-BAND: ALL; CATEGORY-MODE: RTTY"
 expect_exit 2 bad-lang "${run[@]}" adjudicate small/logs --out results --lang de
 expect_exit 0 organiser-demo "${run[@]}" demo --organiser
 has organiser-demo.out "zelta-contest/results/index.html"

@@ -12,7 +12,11 @@
 #include <map>
 #include <future>
 #include <sstream>
+#include <thread>
 
+#include "adjudication/outputs.h"
+#include "host/scoring_run.h"
+#include "reports/report_parts.h"
 #include "robot/json_text.h"
 #include "robot/tests/robot_test_support.h"
 
@@ -92,6 +96,13 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
             std::stoi(Field(receipt, "qsos")));
   EXPECT_EQ(Field(receipt, "bytes"), std::to_string(first.size()));
   EXPECT_EQ(Field(receipt, "replaces"), "null");
+  EXPECT_EQ(Field(receipt, "category").rfind("SINGLE-OP ALL MIX ", 0), 0u) << "as the contest names it";
+  // A header that fits no category: the receipt says so and what is allowed.
+  const auto odd = client.Post("/api/logs", CabrilloLog("Q5ODD", 3, "CATEGORY-MODE: rtty\r\n"), "text/plain");
+  ASSERT_EQ(odd->status, 200) << odd->body;
+  EXPECT_EQ(Field(odd, "category"), "unclassified: CATEGORY-OPERATOR: SINGLE-OP; CATEGORY-MODE: rtty");
+  EXPECT_NE(odd->body.find("fits none of the contest's categories; allowed: CATEGORY-OPERATOR: SINGLE-OP, "),
+            std::string::npos) << odd->body;
 
   // The receipt again, by its number; not by a number one digit off.
   EXPECT_NE(client.Get("/receipt/" + number)->body.find(call), std::string::npos);
@@ -238,13 +249,26 @@ TEST(RobotService, RefusalsSayWhyAndStoreNothing) {
   EXPECT_NE(page->body.find("id=\"message\""), std::string::npos);
   EXPECT_EQ(client.Get("/api/received")->body, "{\"logs\": [\n]}\n");
 
-  // After the deadline nothing is taken, and the answer says until when logs came.
-  const ContestFolder late(4, 20, "Deadline=2020-01-01 0000\n");
+  // From the deadline's minute on nothing is taken, and the answer says until when logs
+  // came; up to it, logs are taken. (Away from a minute's end, so that the upload falls
+  // within the minute the deadline names.)
+  while (zelta::NowUtc().second > 45) std::this_thread::sleep_for(std::chrono::seconds(1));
+  const platform::CalendarTime now = zelta::NowUtc();
+  const std::string thisMinute = adjudication::TimeText(now);
+  const std::string nextMinute = adjudication::TimeText(reports::detail::MovedBy(now, 1));
+  const ContestFolder late(4, 20, "Deadline=" + thisMinute + "\n");
+  const ContestFolder open(4, 20, "Deadline=" + nextMinute + "\n");
   const ServedRobot closed(late.Path());
+  const ServedRobot stillOpen(open.Path());
+  const auto refused =
+      httplib::Client("127.0.0.1", closed.Port()).Post("/api/logs", CabrilloLog("Q1ABC", 5), "text/plain");
+  EXPECT_EQ(refused->status, 403) << "seconds after the deadline";
+  EXPECT_NE(Field(refused, "error").find(thisMinute.substr(0, 13) + ":" + thisMinute.substr(13) + " UTC"),
+            std::string::npos) << refused->body;
+  EXPECT_EQ(httplib::Client("127.0.0.1", stillOpen.Port())
+                .Post("/api/logs", CabrilloLog("Q1ABC", 5), "text/plain")->status,
+            200) << "before the deadline";
   httplib::Client lateClient("127.0.0.1", closed.Port());
-  const auto refused = lateClient.Post("/api/logs", CabrilloLog("Q1ABC", 5), "text/plain");
-  EXPECT_EQ(refused->status, 403);
-  EXPECT_NE(Field(refused, "error").find("2020-01-01 00:00 UTC"), std::string::npos);
   // The organiser takes a late log with the token; a wrong token changes nothing.
   const std::string token = Token(late.Path());
   EXPECT_EQ(lateClient.Post("/api/logs", {{"Authorization", "Bearer " + token + "0"}}, CabrilloLog("Q1ABC", 5),
