@@ -80,6 +80,7 @@ struct Robot::Parts {
   void EntrantRoutes();
   void OrganiserRoutes();
   void ApiRoutes();
+  void DecisionRoutes();
 
   void Upload(const Request& req, Response& res, const ContentReader& reader, bool api);
   UploadBody ReadBody(const ContentReader& reader, bool multipart);
