@@ -78,7 +78,8 @@ std::string DecisionsSection(Language language, const std::vector<Upload>& uploa
     }
     body += "</tr></thead>\n<tbody>\n";
     for (const Decision& d : decisions) {
-      body += "<tr><td>" + HtmlText(d.at) + "</td><td>" + HtmlText(d.call) + "</td><td>" +
+      const std::string at = d.at.size() == 20 ? d.at.substr(0, 10) + " " + d.at.substr(11, 8) + " UTC" : d.at;
+      body += "<tr><td>" + HtmlText(at) + "</td><td>" + HtmlText(d.call) + "</td><td>" +
               DecisionValue(language, d) + "</td><td>" + HtmlText(d.reason) + "</td><td>" +
               (IsInForce(d, inForce) ? Pick(language, "да", "yes") : Pick(language, "заменено", "overridden")) +
               "</td></tr>\n";
@@ -100,8 +101,8 @@ std::string DecisionsSection(Language language, const std::vector<Upload>& uploa
           DecisionForm(language, "checklog", YesNo(language, "checklog"), hidden) + "<p>" +
           Pick(language, "Дисквалифицирован:", "Disqualified:") + "</p>\n" +
           DecisionForm(language, "disqualified", YesNo(language, "disqualified"), hidden) + "<p>" +
-          Pick(language, "Принять отклонённую попытку (номер, см. файл попытки):",
-               "Accept a refused attempt (its number, as in the attempt's file link):") +
+          Pick(language, "Принять отклонённую попытку (её номер #N в списке попыток ниже):",
+               "Accept a refused attempt (its number, #N in the list of attempts below):") +
           "</p>\n" +
           DecisionForm(language, "accept",
                        "<input type=\"hidden\" name=\"kind\" value=\"accept\"><input type=\"number\" "
