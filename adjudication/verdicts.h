@@ -98,6 +98,7 @@ struct CheckedLog {
   Score checked;                   // the plug-in's score of the QSOs that keep credit
   int clockOffsetMinutes = 0;      // + when the log's clock is fast
   std::vector<CheckedQso> qsos;    // in file order
+  std::string disqualified;        // the organiser's reason; empty unless disqualified
 };
 
 struct Contest {

@@ -194,8 +194,11 @@ std::vector<Standing> Standings(const adjudication::Contest& contest, const Word
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < contest.logs.size(); ++i) {
     const adjudication::Classification found = adjudication::Classify(contest.logs[i].headers, contest.rules);
-    headers.push_back(found.kind == Kind::kUnclassified ? found.header : std::string());
-    group.push_back(found.kind == Kind::kCategory ? found.category
+    const bool disqualified = !contest.logs[i].disqualified.empty();
+    headers.push_back(disqualified ? contest.logs[i].disqualified
+                      : found.kind == Kind::kUnclassified ? found.header : std::string());
+    group.push_back(disqualified ? categoryCount + 2
+                    : found.kind == Kind::kCategory ? found.category
                     : found.kind == Kind::kUnclassified ? categoryCount : categoryCount + 1);
     order.push_back(i);
   }
@@ -213,9 +216,13 @@ std::vector<Standing> Standings(const adjudication::Contest& contest, const Word
     row.log = i;
     row.header = headers[i];
     row.category = group[i] < categoryCount ? categories[group[i]].name
-                   : group[i] == categoryCount ? words.unclassified : words.checklog;
+                   : group[i] == categoryCount ? words.unclassified
+                   : group[i] == categoryCount + 1 ? words.checklog
+                   : Fill(words.disqualified, {contest.logs[i].disqualified});
+    row.disqualified = group[i] == categoryCount + 2;
     if (group[i] > categoryCount) {
-      row.place = 0;  // a checklog confirms the others' QSOs and is not ranked
+      row.place = 0;  // a checklog confirms the others' QSOs and is not ranked; nor is a
+                      // disqualified log, whose QSOs confirm the others' too
     } else if (standings.empty() || group[standings.back().log] != group[i]) {
       firstOfCategory = standings.size();
       row.place = 1;

@@ -21,6 +21,8 @@ struct Wording {
   const char* unclassified;        // a log whose header fits no category
   const char* checklog;            // a checklog's category cell
   const char* checklogs;           // the heading of the checklogs in the page
+  const char* disqualified;        // {1} the organiser's reason: a disqualified log's category cell
+  const char* disqualifieds;       // the heading of the disqualified logs in the page
   const char* headerWas;           // {1} the log's category lines
   const char* defaultedField;      // {1} field, {2} the value taken
   // The log-check report.
@@ -111,12 +113,15 @@ struct Standing {
                          // the language
   int place = 0;         // within the category, from 1; equal checked scores share one;
                          // 0 for a checklog, which has no place
-  std::string header;    // unclassified: the log's category lines as written (untrusted)
+  std::string header;    // unclassified: the log's category lines as written (untrusted);
+                         // disqualified: the organiser's reason
+  bool disqualified = false;  // listed last, without a place
 };
 
 // Standings()
 // Every log once: the categories in the contest's order (ContestCategories()), then the
-// logs whose header fits none (ranked among themselves), then the checklogs (no place);
+// logs whose header fits none (ranked among themselves), then the checklogs (no place),
+// then the logs the organiser disqualified (no place, with the reason);
 // within a category the checked score, highest first, then the claimed score, then the
 // call. Places as results tables print them: 1, 2, 2, 4 when two logs share the second.
 std::vector<Standing> Standings(const adjudication::Contest& contest, const Wording& words);

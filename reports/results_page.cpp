@@ -232,10 +232,12 @@ std::string ResultsPage(const Contest& contest, Language language,
   page += "<h2>" + HtmlText(words.results) + "</h2>\n";
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const CheckedLog& log = contest.logs[rows[r].log];
-    if (r == 0 || rows[r - 1].category != rows[r].category) {
-      const bool checklogs = rows[r].place == 0;  // listed apart, after every category
-      page += (checklogs ? "<h2>" + HtmlText(words.checklogs) + "</h2>"
-                         : "<h3>" + HtmlText(rows[r].category) + "</h3>") +
+    if (r == 0 || rows[r - 1].disqualified != rows[r].disqualified ||
+        (!rows[r].disqualified && rows[r - 1].category != rows[r].category)) {
+      const bool apart = rows[r].place == 0;  // listed apart, after every category
+      page += (rows[r].disqualified ? "<h2>" + HtmlText(words.disqualifieds) + "</h2>"
+               : apart              ? "<h2>" + HtmlText(words.checklogs) + "</h2>"
+                                    : "<h3>" + HtmlText(rows[r].category) + "</h3>") +
               "\n<table class=\"results\">\n<thead><tr>";
       for (const char* head : words.tableHeads) page += "<th>" + HtmlText(head) + "</th>";
       page += "</tr></thead>\n<tbody>\n";

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "adjudication/adjudicator.h"
 #include "adjudication/outputs.h"
@@ -16,9 +17,11 @@
 #include "host/scoring_run.h"
 #include "platform/files.h"
 #include "reports/reports.h"
+#include "robot/decisions.h"
 #include "robot/json_text.h"
 #include "robot/log_intake.h"
 #include "robot/secrets.h"
+#include "text/ascii_text.h"
 
 namespace fs = std::filesystem;
 
@@ -92,6 +95,11 @@ std::string SummaryTableJson(const adjudication::Contest& contest) {
                                                  .Done();
   }
   return out + "\n]";
+}
+
+// Whether a log's bytes are Cabrillo (else ADIF), for the name of its file.
+bool LooksLikeCabrillo(const std::string& bytes) {
+  return text::AsciiUpper(std::string_view(bytes).substr(0, 4096)).find("START-OF-LOG") != std::string::npos;
 }
 
 }  // namespace
@@ -212,12 +220,28 @@ void ContestCheck::Run(std::uint64_t number) {
     fs::remove_all(work, ec);
     fs::remove_all(writing, ec);
     fs::create_directories(logDir);
-    // The newest log of each call under a name that tells nothing secret.
-    store_.EachNewestContent([&](const Upload& upload, const std::string& bytes) {
-      WriteWhole(logDir / (ReceiptStem(upload.receipt) +
-                           (upload.summary.format == "adif" ? ".adi" : ".cbr")), bytes);
+    // The newest log of each call under a name that tells nothing secret, or the
+    // refused attempt the organiser accepted for the call.
+    const std::map<std::string, CallDecisions> decisions = InForce(store_.Decisions());
+    std::map<std::string, std::string> callOfFile;  // file name: upper-case call
+    const auto writeLog = [&](const std::string& stem, const std::string& call, const std::string& bytes) {
+      const std::string name = stem + (LooksLikeCabrillo(bytes) ? ".cbr" : ".adi");
+      WriteWhole(logDir / name, bytes);
+      callOfFile[name] = call;
       ++logs;
+    };
+    store_.EachNewestContent([&](const Upload& upload, const std::string& bytes) {
+      const std::string call = text::AsciiUpper(upload.summary.call);
+      const auto decided = decisions.find(call);
+      if (decided != decisions.end() && decided->second.accepted) return;  // below
+      writeLog(ReceiptStem(upload.receipt), call, bytes);
     });
+    for (const auto& [call, decided] : decisions) {
+      if (!decided.accepted) continue;
+      const std::optional<std::string> bytes = store_.AttemptContent(std::stoll(decided.accepted->value));
+      if (!bytes) throw adjudication::AdjudicationError("the accepted attempt " + decided.accepted->value + " is not kept");
+      writeLog("attempt-" + decided.accepted->value, call, *bytes);
+    }
     if (logs == 0) throw adjudication::AdjudicationError("no log has been received yet");
 
     adjudication::AdjudicationInput input;
@@ -234,12 +258,22 @@ void ContestCheck::Run(std::uint64_t number) {
       throw adjudication::AdjudicationError("cannot load the plug-in: " + error);
     }
     std::vector<std::string> notes;
-    const adjudication::Contest contest = adjudication::Adjudicate(
+    adjudication::Contest contest = adjudication::Adjudicate(
         input, plugin, notes,
         [this](std::string_view stage, std::size_t done, std::size_t total) {
           Progress(stage, done, total);
         });
     plugin.Unload();
+    // The organiser's decisions: where a log stands, and who is disqualified. Every
+    // log was cross-checked as it was, so that its QSOs confirm the others'.
+    for (adjudication::CheckedLog& log : contest.logs) {
+      const auto decided = decisions.find(callOfFile[log.file]);
+      if (decided == decisions.end()) continue;
+      if (decided->second.standing) ApplyStanding(*decided->second.standing, input.rules, log.headers);
+      if (decided->second.disqualified && decided->second.disqualified->value == "1") {
+        log.disqualified = decided->second.disqualified->reason;
+      }
+    }
     Progress("writing the results", 0, contest.logs.size());
     fs::create_directories(writing);
     OpenResults(writing.string(), false);  // closed to others until published

@@ -11,7 +11,8 @@ BodyLimit BodyLimitOf(const std::string& method, const std::string& target, cons
     return {options.maxUploadKb * 1024, std::chrono::duration_cast<std::chrono::milliseconds>(options.uploadTime)};
   }
   if (path == "/organiser/login" || path == "/organiser/logout" || path == "/organiser/check" ||
-      path == "/organiser/publish" || path == "/api/check" || path == "/api/publish") {
+      path == "/organiser/publish" || path == "/organiser/decisions" || path == "/api/check" ||
+      path == "/api/publish" || path == "/api/decisions") {
     return {kMaxFormBytes, std::chrono::duration_cast<std::chrono::milliseconds>(options.ioTimeout)};
   }
   return {};

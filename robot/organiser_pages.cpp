@@ -12,8 +12,10 @@ void Robot::Parts::OrganiserRoutes() {
     std::string csrf;
     if (!Organiser(req, &csrf)) return Unauthorised(req, res, false);
     const CheckStatus status = check->Status();
-    SendPage(res, 200, OrganiserPage(PageLanguage(req), store->All(), store->Attempts(), status,
-                                     status.published, csrf));
+    const Language language = PageLanguage(req);
+    const std::vector<robot::Upload> uploads = store->All();
+    SendPage(res, 200, OrganiserPage(language, uploads, store->Attempts(), status, status.published, csrf,
+                                     DecisionsSection(language, uploads, store->Decisions(), rules.rules, csrf)));
   });
   server.Post("/organiser/login", [this](const Request& req, Response& res) {
     if (!organiser->IsToken(text::TrimBlanks(FormField(req, "token")))) {

@@ -291,7 +291,8 @@ std::string ProblemCountsCell(const UploadSummary& s, Language language) {
 
 std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
                           const std::vector<ReplacementAttempt>& attempts,
-                          const CheckStatus& check, bool published, const std::string& csrf) {
+                          const CheckStatus& check, bool published, const std::string& csrf,
+                          const std::string& decisions) {
   const std::string csrfField = Hidden("csrf", csrf) + LangField(language);
   std::string body = "<h1>" + std::string(Pick(language, "Организатор", "Organiser")) + "</h1>\n";
   // The check and publishing.
@@ -346,7 +347,7 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
           "<input type=\"text\" name=\"replaces\" maxlength=\"64\" placeholder=\"R-…\">\n"
           "<button type=\"submit\" id=\"hand-in\">" +
           Pick(language, "Принять (после срока — с пометкой)", "Take it (marked late after the deadline)") +
-          "</button></form>\n";
+          "</button></form>\n" + decisions;
   // The uploads: those that count, in full but with their problems as counts by kind
   // (each upload's own page lists them), then the superseded ones, briefly.
   std::size_t counting = 0, late = 0;
@@ -407,7 +408,7 @@ std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
             Pick(language, "Квитанция", "Receipt") + "</th><th>SHA-256</th><th>" +
             Pick(language, "Эл. почта", "E-mail") + "</th></tr></thead>\n<tbody>\n";
     for (const ReplacementAttempt& a : attempts) {
-      body += "<tr>" + Cell(ShownTime(a.at)) + Cell(HtmlText(a.call)) +
+      body += "<tr>" + Cell("#" + Num(a.id) + " " + ShownTime(a.at)) + Cell(HtmlText(a.call)) +
               Cell(a.receiptGiven ? Pick(language, "неверная", "wrong") : Pick(language, "не дана", "none")) +
               Cell(HtmlText(a.sha256.substr(0, 16)) +
                    (a.kept ? " (<a href=\"/organiser/attempts/" + Num(a.id) + "\">" + Pick(language, "файл", "file") +

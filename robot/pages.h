@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ole_calendar.h"
+#include "adjudication/verdicts.h"
 #include "reports/reports.h"
 #include "robot/store.h"
 
@@ -59,9 +60,19 @@ std::string MessagePage(Language language, const std::string& title, const std::
 // The organiser's login form, and the organiser's page: every upload, the refused
 // replacement attempts, the check and publishing. `csrf` goes into every form.
 std::string LoginPage(Language language, bool failed);
+// `decisions` is DecisionsSection()'s part of it.
 std::string OrganiserPage(Language language, const std::vector<Upload>& uploads,
                           const std::vector<ReplacementAttempt>& attempts,
-                          const CheckStatus& check, bool published, const std::string& csrf);
+                          const CheckStatus& check, bool published, const std::string& csrf,
+                          const std::string& decisions = "");
+
+// DecisionsSection()
+// The organiser's page's part about decisions: the counting logs whose header fits
+// no category, with that header; every decision, whether it is in force; a form for
+// each kind, carrying `csrf` in its body.
+std::string DecisionsSection(Language language, const std::vector<Upload>& uploads,
+                             const std::vector<Decision>& decisions, const adjudication::Rules& rules,
+                             const std::string& csrf);
 
 // ReceiptJson(), ReceivedJson()
 // The receipt as the API gives it, and the received list.

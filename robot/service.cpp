@@ -111,6 +111,7 @@ Robot::Robot(const RobotOptions& options, std::function<void(const std::string&)
   p.EntrantRoutes();
   p.OrganiserRoutes();
   p.ApiRoutes();
+  p.DecisionRoutes();
   if (options.port == 0) {
     p.port = p.server.bind_to_any_port(options.host);
     if (p.port <= 0) throw RobotError("cannot listen on " + options.host);

@@ -103,6 +103,7 @@ struct Robot::Parts {
   void EntrantRoutes();
   void OrganiserRoutes();
   void ApiRoutes();
+  void DecisionRoutes();
 
   // The door's own answers, in the form the route would give them.
   std::string DoorRefusal(Refusal why, const std::string& method, const std::string& target);

@@ -43,7 +43,16 @@ constexpr const char* kSchema =
     "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_change BEFORE UPDATE ON attempt_contents"
     " BEGIN SELECT RAISE(ABORT, 'an attempt is never changed'); END;"
     "CREATE TRIGGER IF NOT EXISTS attempt_contents_never_deleted BEFORE DELETE ON attempt_contents"
-    " BEGIN SELECT RAISE(ABORT, 'an attempt is never deleted'); END;";
+    " BEGIN SELECT RAISE(ABORT, 'an attempt is never deleted'); END;"
+    // The organiser's decisions about calls, in the order they were taken.
+    "CREATE TABLE IF NOT EXISTS decisions("
+    " id INTEGER PRIMARY KEY, at TEXT NOT NULL, call TEXT NOT NULL, call_key TEXT NOT NULL,"
+    " kind TEXT NOT NULL CHECK(kind IN ('category', 'checklog', 'disqualified', 'accept')),"
+    " value TEXT NOT NULL, reason TEXT NOT NULL);"
+    "CREATE TRIGGER IF NOT EXISTS decisions_never_change BEFORE UPDATE ON decisions"
+    " BEGIN SELECT RAISE(ABORT, 'a decision is never changed'); END;"
+    "CREATE TRIGGER IF NOT EXISTS decisions_never_deleted BEFORE DELETE ON decisions"
+    " BEGIN SELECT RAISE(ABORT, 'a decision is never deleted'); END;";
 
 // Every column of an upload but its bytes, the receipt of the upload that replaced
 // it (one that names it; else the next of its call), and whether it came late.
@@ -390,6 +399,51 @@ std::optional<std::string> Store::AttemptContent(std::int64_t id) {
   query.Bind(1, static_cast<long long>(id));
   if (!query.Step()) return std::nullopt;
   return query.Text(0);
+}
+
+bool Store::HasCall(const std::string& call) {
+  const std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT 1 FROM uploads WHERE call_key = ?1 LIMIT 1");
+  query.Bind(1, text::AsciiUpper(call));
+  return query.Step();
+}
+
+std::optional<ReplacementAttempt> Store::Attempt(std::int64_t id) {
+  for (ReplacementAttempt& attempt : Attempts()) {
+    if (attempt.id == id) return std::move(attempt);
+  }
+  return std::nullopt;
+}
+
+Decision Store::AddDecision(const Decision& decision, const std::string& atUtc) {
+  const std::lock_guard lock(mutex_);
+  Statement insert(db_,
+                   "INSERT INTO decisions(at, call, call_key, kind, value, reason)"
+                   " VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+  insert.Bind(1, atUtc).Bind(2, decision.call).Bind(3, text::AsciiUpper(decision.call))
+      .Bind(4, decision.kind).Bind(5, decision.value).Bind(6, decision.reason);
+  insert.Step();
+  Decision stored = decision;
+  stored.id = sqlite3_last_insert_rowid(db_);
+  stored.at = atUtc;
+  return stored;
+}
+
+std::vector<Decision> Store::Decisions() {
+  const std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT id, at, call, kind, value, reason FROM decisions ORDER BY id");
+  std::vector<Decision> decisions;
+  while (query.Step()) {
+    Decision d;
+    d.id = query.Int(0);
+    d.at = query.Text(1);
+    d.call = query.Text(2);
+    d.kind = query.Text(3);
+    d.value = query.Text(4);
+    d.reason = query.Text(5);
+    decisions.push_back(std::move(d));
+  }
+  return decisions;
 }
 
 std::optional<std::string> Store::Setting(const std::string& key) {

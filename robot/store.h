@@ -63,6 +63,17 @@ struct ReplacementAttempt {
   bool kept = false;                 // its bytes are kept (attempts since they are)
 };
 
+// One of the organiser's decisions about a call (see robot/decisions.h for what each
+// kind means and how a later one overrides an earlier one).
+struct Decision {
+  std::int64_t id = 0;
+  std::string at;                    // UTC, as Upload::received
+  std::string call;                  // as the organiser typed it
+  std::string kind;                  // "category", "checklog", "disqualified" or "accept"
+  std::string value;                 // the category's name, "1"/"0", or the attempt's number
+  std::string reason;
+};
+
 class Store {
  public:
   // Opens (creating when missing) the database at `path`. Throws StoreError.
@@ -121,6 +132,20 @@ class Store {
   // AttemptContent()
   // The bytes of refused attempt `id`; nullopt when they were not kept.
   std::optional<std::string> AttemptContent(std::int64_t id);
+
+  // Attempt()
+  // Refused attempt `id`, if there is one.
+  std::optional<ReplacementAttempt> Attempt(std::int64_t id);
+
+  // HasCall()
+  // Whether any upload was made for `call` (letter case ignored).
+  bool HasCall(const std::string& call);
+
+  // AddDecision(), Decisions()
+  // Records a decision (never changed or deleted afterwards) and returns it with its
+  // number and time; every decision, oldest first. Throws StoreError.
+  Decision AddDecision(const Decision& decision, const std::string& atUtc);
+  std::vector<Decision> Decisions();
 
   // Setting(), SetSetting()
   // The robot's own values (such as whether the results are published).

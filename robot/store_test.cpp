@@ -147,6 +147,7 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
                   .stored->receipt;
     store.SetSetting("published", "1");
     EXPECT_FALSE(store.Add(Log("Q1ABC"), "refused", "", kNow).stored);
+    EXPECT_EQ(store.AddDecision({0, "", "Q1ABC", "checklog", "1", "asked"}, kNow).id, 1);
   }
   Store store(path);
   const auto found = store.Find(receipt);
@@ -160,18 +161,21 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   for (const char* sql : {"DELETE FROM uploads", "UPDATE uploads SET call = 'Q9ZZZ'",
                           "UPDATE uploads SET content = x'00'", "UPDATE late_uploads SET upload_id = 2",
-                          "DELETE FROM late_uploads", "DELETE FROM attempt_contents"}) {
+                          "DELETE FROM late_uploads", "DELETE FROM attempt_contents",
+                          "UPDATE decisions SET value = '0'", "DELETE FROM decisions"}) {
     EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   }
   EXPECT_EQ(store.All().size(), 1u);
+  EXPECT_EQ(store.Decisions().at(0).value, "1");
   // A database of the version before the late logs: opened, it gains what it lacks.
-  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE late_uploads; DROP INDEX uploads_by_replaces", nullptr, nullptr, nullptr),
+  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE late_uploads; DROP TABLE decisions; DROP INDEX uploads_by_replaces", nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
   Store reopened(path);
   ASSERT_EQ(reopened.Newest().size(), 1u);
   EXPECT_FALSE(reopened.Newest().front().late);
   EXPECT_TRUE(reopened.Add(Log("Q2LATE"), "late", "", kNow, true).stored->late);
+  EXPECT_TRUE(reopened.Decisions().empty());
 }
 
 TEST(Store, ADatabaseOfBeforeTheProblemCountsKeepsItsReceipts) {

@@ -14,6 +14,7 @@ set -euo pipefail
 #   libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config
 #                                    the log robot: its database, its HTTP server, random bytes and SHA-256
 #   libzip-dev                       the log robot's zip of every upload for the organiser
+#   nlohmann-json3-dev               the log robot's reading of the organiser's JSON requests (header-only)
 #   nodejs npm                       puppeteer-core (robot/tests/browser), which drives Chromium; only
 #                                    where no Node.js with npm is installed already
 packages=(
@@ -23,6 +24,7 @@ packages=(
   g++-mingw-w64-i686 wine wine32 xvfb xauth
   chromium
   libsqlite3-dev libcpp-httplib-dev libssl-dev pkg-config libzip-dev
+  nlohmann-json3-dev
 )
 if ! command -v npm >/dev/null; then
   packages+=(nodejs npm)

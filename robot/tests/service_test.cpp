@@ -19,6 +19,7 @@
 #include "reports/report_parts.h"
 #include "robot/json_text.h"
 #include "robot/tests/robot_test_support.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -436,6 +437,96 @@ TEST(RobotService, OrganiserChecksAsZeltaAdjudicateAndPublishes) {
   const ServedRobot upgraded(contest.Path());
   httplib::Client upgradedClient("127.0.0.1", upgraded.Port());
   EXPECT_NE(upgradedClient.Get("/results/")->body.find("Q9SNAP"), std::string::npos);
+}
+
+// The organiser's decisions: refused at their edges, kept as rows, the later one of a
+// question holding, and applied by the check: a category moved, a checklog without a
+// place, a disqualified entrant apart, a refused attempt's log counted for its call.
+TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
+  const ContestFolder contest(8, 40);
+  const ServedRobot robot(contest.Path());
+  httplib::Client client("127.0.0.1", robot.Port());
+  client.set_read_timeout(std::chrono::seconds(120));
+  const std::vector<fs::path> logs = contest.Logs();
+  const std::string squatted = logs[0].stem().string(), moved = logs[1].stem().string(),
+                    checklog = logs[2].stem().string(), cheat = logs[3].stem().string();
+  // A one-QSO log sent first under an entrant's call; the entrant's real log is refused.
+  ASSERT_EQ(client.Post("/api/logs", CabrilloLog(squatted, 1), "text/plain")->status, 200);
+  for (const fs::path& log : logs) {
+    ASSERT_EQ(client.Post("/api/logs", Read(log), "text/plain")->status, log == logs[0] ? 409 : 200) << log;
+  }
+  ASSERT_EQ(client.Post("/api/logs", CabrilloLog("Q9RTTY", 5, "CATEGORY: SINGLE-OP RTTY\r\n"), "text/plain")->status, 200);
+  const httplib::Headers bearer = {{"Authorization", "Bearer " + Token(contest.Path())}};
+  const auto decide = [&](const std::string& json, const httplib::Headers& headers) {
+    return client.Post("/api/decisions", headers, json, "application/json");
+  };
+  const std::string reason = ", \"reason\": \"the rules\"}";
+  EXPECT_EQ(decide("{\"call\": \"" + cheat + "\", \"disqualified\": true" + reason, {})->status, 401);
+  EXPECT_EQ(client.Get("/api/decisions")->status, 401);
+  for (const auto& [json, status] : std::vector<std::pair<std::string, int>>{
+           {"{\"call\": \"" + cheat + "\", \"disqualified\": true", 400},
+           {"{\"call\": \"" + cheat + "\", \"promoted\": true" + reason, 400},
+           {"{\"call\": \"" + cheat + "\", \"disqualified\": true}", 400},
+           {"{\"call\": \"" + cheat + "\", \"checklog\": true, \"disqualified\": true" + reason, 400},
+           {"{\"call\": \"" + cheat + "\", \"category\": \"SINGLE-OP ALL RTTY HIGH\"" + reason, 400},
+           {"{\"call\": \"Q0NONE\", \"disqualified\": true" + reason, 404},
+           {"{\"call\": \"" + squatted + "\", \"accept\": 2" + reason, 404},
+           {"{\"call\": \"" + cheat + "\", \"accept\": 1" + reason, 400}}) {
+    const auto answer = decide(json, bearer);
+    EXPECT_EQ(answer->status, status) << json << " " << answer->body;
+  }
+  EXPECT_NE(decide("{\"call\": \"" + cheat + "\", \"category\": \"X\"" + reason, bearer)->body.find("MULTI-OP ALL CW LOW"),
+            std::string::npos) << "a refused category names those allowed";
+
+  for (const std::string& json : {"{\"call\": \"" + moved + "\", \"category\": \"MULTI-OP ALL CW HIGH\"" + reason,
+                                  "{\"call\": \"" + moved.substr(0, 2) + text::AsciiLower(moved.substr(2)) +
+                                      "\", \"category\": \"multi-op all cw low\"" + reason,
+                                  "{\"call\": \"" + checklog + "\", \"category\": \"MULTI-OP ALL CW LOW\"" + reason,
+                                  "{\"call\": \"" + checklog + "\", \"checklog\": true" + reason,
+                                  "{\"call\": \"" + cheat + "\", \"disqualified\": true, \"reason\": \"QSOs made up\"}",
+                                  "{\"call\": \"" + squatted + "\", \"accept\": 1" + reason}) {
+    EXPECT_EQ(decide(json, bearer)->status, 201) << json;
+  }
+  const std::string listed = client.Get("/api/decisions", bearer)->body;
+  EXPECT_EQ(listed.find("\"id\": 7"), std::string::npos) << "refusals record nothing: " << listed;
+  EXPECT_NE(listed.find("\"category\": \"MULTI-OP ALL CW HIGH\", \"reason\": \"the rules\", \"in_force\": false"),
+            std::string::npos) << listed;
+  EXPECT_NE(listed.find("\"category\": \"MULTI-OP ALL CW LOW\", \"reason\": \"the rules\", \"in_force\": true"),
+            std::string::npos) << listed;
+
+  // From the organiser's page: the CSRF token in the form's body.
+  const auto login = client.Post("/organiser/login", "token=" + Token(contest.Path()), "application/x-www-form-urlencoded");
+  const std::string cookie = login->get_header_value("Set-Cookie");
+  const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+  std::string page = client.Get("/organiser", session)->body;
+  const std::string csrf = page.substr(page.find("name=\"csrf\" value=\"") + 19, 64);
+  EXPECT_NE(page.find("<td>Q9RTTY</td><td>CATEGORY-OPERATOR: SINGLE-OP; CATEGORY: SINGLE-OP RTTY</td>"), std::string::npos)
+      << "a log that fits no category is named with its header";
+  const std::string form = "call=Q9RTTY&kind=category&value=SINGLE-OP+ALL+CW+QRP&reason=by+mail";
+  EXPECT_EQ(client.Post("/organiser/decisions", session, form + "&csrf=0", "application/x-www-form-urlencoded")->status, 401);
+  EXPECT_EQ(client.Post("/organiser/decisions", session, form + "&csrf=" + csrf, "application/x-www-form-urlencoded")->status, 303);
+  page = client.Get("/organiser", session)->body;
+  EXPECT_NE(page.find("<td>Q9RTTY</td><td>CATEGORY-OPERATOR: SINGLE-OP; CATEGORY: SINGLE-OP RTTY</td><td>категория SINGLE-OP ALL CW QRP</td>"),
+            std::string::npos) << page;
+  EXPECT_EQ(page.find("?csrf=" + csrf + "\" id=\"decide"), std::string::npos);
+
+  const auto checked = client.Post("/api/check", bearer, "", "text/plain");
+  ASSERT_EQ(checked->status, 200) << checked->body;
+  const std::string entry = checked->body.substr(checked->body.find("{\"call\": \"" + squatted + "\""));
+  const std::string realLog = Read(logs[0]);
+  std::size_t realQsos = 0;
+  for (std::size_t at = realLog.find("\nQSO:"); at != std::string::npos; at = realLog.find("\nQSO:", at + 1)) ++realQsos;
+  EXPECT_EQ(robot::JsonField(entry.substr(0, entry.find('}')), "qsos"), std::to_string(realQsos))
+      << "the accepted attempt's log counts, not the one-QSO log";
+  const std::string csv = client.Get("/organiser/results/results.csv", bearer)->body;
+  for (const std::string& row : {std::string(",Q9RTTY,SINGLE-OP ALL CW QRP,"), "\r\n1," + moved + ",MULTI-OP ALL CW LOW,",
+                                 "\r\n," + checklog + ",", "\r\n," + cheat + ",дисквалифицирован: QSOs made up,"}) {
+    EXPECT_NE(csv.find(row), std::string::npos) << row << "\n" << csv;
+  }
+  EXPECT_LT(csv.find(checklog + ","), csv.find(cheat + ",")) << "the disqualified are listed last";
+  const std::string results = client.Get("/organiser/results/", bearer)->body;
+  EXPECT_NE(results.find("<h2>Дисквалифицированы (без места)</h2>"), std::string::npos);
+  EXPECT_NE(results.find("QSOs made up"), std::string::npos);
 }
 
 TEST(RobotService, TextFromLogsStaysTextAndNothingLeavesTheRobotsFolder) {
