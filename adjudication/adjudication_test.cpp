@@ -125,7 +125,8 @@ TEST(Categories, HeadersAsEntrantsWriteThemChecklogsAndHeadersThatFitNone) {
 // One QSO of a contest written out by hand.
 CheckedQso Qso(const char* call, int minute, const char* sent, const char* rcvd, const char* band = "20",
                int second = 0) {
-  return {.time = {2026, 12, 6, (600 + minute) / 60, (600 + minute) % 60, second}, .band = band, .mode = "CW", .call = call,
+  const int total = 600 + minute + 1440;  // from 5 December 00:00
+  return {.time = {2026, 12, 5 + total / 1440, total / 60 % 24, total % 60, second}, .band = band, .mode = "CW", .call = call,
           .sent = sent, .rcvd = rcvd};
 }
 
@@ -184,6 +185,7 @@ TEST(CrossCheck, EachVerdictInItsOrder) {
 struct RowResults {
   std::vector<std::string> actual, expected, labels;
   std::map<std::string, int> offsets;  // each log's clock offset
+  int datesMoved = 0;                  // QSOs judged at the date their partner shows
 };
 RowResults CheckedRows(std::uint32_t seed) {
   Contest contest;
@@ -278,6 +280,14 @@ RowResults CheckedRows(std::uint32_t seed) {
       {"Q1ACD", Qso("Q4NN", 120, "405", "502", "2"), Verdict::kOutOfPeriod},
       {"Q1ACD", Qso("Q3KK", 80, "406", "210"), Verdict::kOk, "-", "Q3KK", 80},
       {"Q3KK", Qso("Q1ACD", 80, "210", "406"), Verdict::kOk, "-", "Q1ACD", 80},
+      // A date a day off stands unless the partner's log, by its own time, shows the period's.
+      {"Q1ACD", Qso("Q2XYZ", 60 - 1440, "407", "140", "d1"), Verdict::kOk, "-", "Q2XYZ", 61},
+      {"Q2XYZ", Qso("Q1ACD", 61, "140", "407", "d1"), Verdict::kOk, "-", "Q1ACD", 60 - 1440},
+      {"Q1ACD", Qso("Q3KK", 70 + 1440, "408", "220", "d1"), Verdict::kOutOfPeriod},
+      {"Q3KK", Qso("Q1ACD", 70 + 1440, "220", "408", "d1"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q4NN", 75 - 1440, "409", "503", "d1"), Verdict::kOutOfPeriod},
+      {"Q1ACD", Qso("Q2XYZ", 119 - 1440, "410", "141", "d2"), Verdict::kOutOfPeriod},
+      {"Q2XYZ", Qso("Q1ACD", 121, "141", "410", "d2"), Verdict::kOutOfPeriod},
       // Q5SS logs seconds, 40 past the minute its partners' Cabrillo logs truncate to:
       // no clock correction, and its QSO at 10:00:20 is inside the period.
       {"Q5SS", Qso("Q2XYZ", 0, "501", "130", "30", 20), Verdict::kOk, "-", "Q2XYZ", 0},
@@ -323,6 +333,7 @@ RowResults CheckedRows(std::uint32_t seed) {
                    other ? contest.logs[qso.other->log].call : "-", other ? TimeText(other->time) + " " + other->band : "-");
     }
     results.offsets[log.call] = log.clockOffsetMinutes;
+    for (const CheckedQso& qso : log.qsos) results.datesMoved += qso.daysMoved;
   }
   for (const Row& row : rows) {
     results.expected.push_back(describe(std::string(VerdictName(row.verdict)), row.correct, row.otherLog,
@@ -340,6 +351,7 @@ TEST(CrossCheck, MiscopiesOntoEntrantsQsosLoggedTwiceAndThePeriodsEdges) {
       EXPECT_EQ(results.actual[i], results.expected[i]) << results.labels[i] << ", seed " << seed;
     }
     for (const auto& [call, offset] : results.offsets) EXPECT_EQ(offset, 0) << call << ", seed " << seed;
+    EXPECT_EQ(results.datesMoved, 1) << "seed " << seed;
   }
 }
 

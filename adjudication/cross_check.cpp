@@ -18,6 +18,7 @@ namespace {
 constexpr std::int64_t kPairingWindowSeconds = 30 * 60;
 // A log's clock offset is set at most this many times while the offsets settle.
 constexpr int kMostChanges = 3;
+constexpr std::int64_t kDaySeconds = 86400;
 
 // Calls, bands and modes are numbered once; a QSO's key is its call's number and
 // its band-and-mode's number in one integer.
@@ -62,11 +63,15 @@ bool SameNumber(std::string_view a, std::string_view b) {
 class Checker {
  public:
   Checker(Contest& contest, const std::vector<std::vector<bool>>& refused)
-      : contest_(contest), refused_(refused), logs_(contest.logs) {}
+      : contest_(contest), refused_(refused), logs_(contest.logs) {
+    if (contest.rules.start) start_ = SecondsOf(*contest.rules.start);
+    if (contest.rules.end) end_ = SecondsOf(*contest.rules.end);
+  }
 
   void Run() {
     BuildIndex();
     EstimateOffsets();
+    MoveWrongDates();
     MatchExactly();
     MatchMiscopiedCalls();
     for (std::size_t l = 0; l < logs_.size(); ++l) Decide(l);
@@ -237,6 +242,43 @@ class Checker {
     }
   }
 
+  bool OutOfPeriod(std::int64_t corrected) const {
+    return (start_ && corrected < *start_) || (end_ && corrected >= *end_);
+  }
+  // The time a QSO was logged at, corrected by its log's clock, before any date moved.
+  std::int64_t OwnTime(std::size_t log, std::uint32_t qso) const {
+    return CorrectedQso(log, qso) - std::int64_t{daysMoved_[log][qso]} * kDaySeconds;
+  }
+
+  // A QSO outside the period whose date a day later or earlier would put it inside is
+  // matched at that date: a log dated a day off from some hour on still pairs with its
+  // partners. Whether the date stands is decided with the partner's time (Decide).
+  void MoveWrongDates() {
+    daysMoved_.resize(logs_.size());
+    for (std::size_t l = 0; l < logs_.size(); ++l) {
+      LogIndex& index = index_[l];
+      daysMoved_[l].assign(index.seconds.size(), 0);
+      if (!start_ && !end_) continue;
+      bool moved = false;
+      for (std::uint32_t q = 0; q < index.seconds.size(); ++q) {
+        const std::int64_t t = CorrectedQso(l, q);
+        if (!OutOfPeriod(t)) continue;
+        for (const int days : {1, -1}) {
+          if (OutOfPeriod(t + days * kDaySeconds)) continue;
+          index.seconds[q] += days * kDaySeconds;
+          daysMoved_[l][q] = static_cast<std::int8_t>(days);
+          moved = true;
+          break;
+        }
+      }
+      if (!moved) continue;
+      for (std::vector<Entry>* entries : {&index.byCall, &index.byBandMode}) {
+        for (Entry& e : *entries) e.seconds = index.seconds[e.qso];
+        std::sort(entries->begin(), entries->end());
+      }
+    }
+  }
+
   // One to one for every pair of logs that worked each other on a band and mode:
   // the numbers agreeing both ways first, then one way, then the nearer in time, so
   // that a QSO logged twice leaves its partner's line with the copy whose number they
@@ -359,14 +401,19 @@ class Checker {
     return !SameNumber(ours.rcvd, theirs.sent) + !SameNumber(theirs.rcvd, ours.sent);
   }
 
+  // Whether a QSO whose date was moved was matched with a line that is inside the
+  // period by its own log's time: the partner shows the date ours got wrong. Without
+  // that witness the QSO is judged by its own time as it was logged.
+  bool DateShownByPartner(std::size_t a, std::uint32_t q) const {
+    const Link link = match_[a][q];
+    return daysMoved_[a][q] != 0 && link.log >= 0 &&
+           !OutOfPeriod(OwnTime(static_cast<std::size_t>(link.log), link.qso));
+  }
+
   void Decide(std::size_t a) {
     CheckedLog& log = logs_[a];
     const LogIndex& index = index_[a];
     const Rules& rules = contest_.rules;
-    const std::optional<std::int64_t> start =
-        rules.start ? std::optional(SecondsOf(*rules.start)) : std::nullopt;
-    const std::optional<std::int64_t> end =
-        rules.end ? std::optional(SecondsOf(*rules.end)) : std::nullopt;
     for (std::uint32_t q = 0; q < log.qsos.size(); ++q) {
       CheckedQso& qso = log.qsos[q];
       qso.correct.reset();
@@ -376,7 +423,7 @@ class Checker {
       std::int64_t twin = -1;
       if (a < refused_.size() && q < refused_[a].size() && refused_[a][q]) {
         qso.verdict = Verdict::kRefused;
-      } else if (const std::int64_t t = CorrectedQso(a, q); (start && t < *start) || (end && t >= *end)) {
+      } else if (OutOfPeriod(OwnTime(a, q)) && !DateShownByPartner(a, q)) {
         qso.verdict = Verdict::kOutOfPeriod;  // by this log's own time, whatever the other's
       } else if (link.log >= 0 && link.log != b) {
         qso.verdict = Verdict::kBustedCall;  // the other log took it for our miscopy of them
@@ -396,6 +443,8 @@ class Checker {
         const int otherLogs = logsWithCall_[index.callOf[q]] - 1;
         qso.verdict = otherLogs >= rules.nonEntrantMinLogs ? Verdict::kUnverified : Verdict::kUnique;
       }
+      const bool judged = qso.verdict != Verdict::kRefused && qso.verdict != Verdict::kOutOfPeriod;
+      qso.daysMoved = judged ? daysMoved_[a][q] : 0;
     }
     // Of a call's repeats on a band and mode, the earliest in time keeps the credit,
     // whatever the order of the file's lines (byCall is in time order).
@@ -410,9 +459,11 @@ class Checker {
 
   Contest& contest_;
   const std::vector<std::vector<bool>>& refused_;
+  std::optional<std::int64_t> start_, end_;  // the period, when the rules set it
   std::vector<CheckedLog>& logs_;
   std::vector<LogIndex> index_;
   std::vector<std::vector<Link>> match_;
+  std::vector<std::vector<std::int8_t>> daysMoved_;  // each QSO's date moved for matching
   std::vector<std::uint32_t> ownCall_;                          // each log's call number
   std::unordered_map<std::string, std::uint32_t> callNumbers_;
   std::unordered_map<std::string, std::uint32_t> bandModeNumbers_;

@@ -132,6 +132,10 @@ std::string VerdictsJson(const Contest& contest) {
       } else {
         out += "null";
       }
+      if (qso.daysMoved != 0) {
+        out += ", ";
+        AppendField(out, "date_moved_days", qso.daysMoved);
+      }
       out += '}';
     }
     out += "]}";

@@ -358,14 +358,16 @@ SimulatedContest Simulate(const SimulationOptions& options) {
       truth.call = record.loggedCall;
       if (c.mode == kRefusedMode) {
         truth.verdict = Verdict::kRefused;
-      } else if (c.fault == Fault::kOutOfPeriod || DaysOff(static_cast<int>(s), c) != 0 ||
-                 (sideA && c.fault == Fault::kAtTheEdge)) {  // each log by its own time
+      } else if (c.fault == Fault::kOutOfPeriod || (sideA && c.fault == Fault::kAtTheEdge) ||
+                 (DaysOff(static_cast<int>(s), c) != 0 && (!partner.entrant || DaysOff(p, c) != 0))) {
+        // Each log by its own time; a date a day off stands unless the partner's log
+        // shows the right one.
         truth.verdict = Verdict::kOutOfPeriod;
       } else if (c.repeat || record.copy) {
         truth.verdict = Verdict::kDupe;
       } else if (!partner.entrant) {
         truth.verdict = logsWithCall[partner.call] - 1 >= 2 ? Verdict::kUnverified : Verdict::kUnique;
-      } else if ((sideA && c.fault == Fault::kMissingOnB) || DaysOff(p, c) != 0) {
+      } else if (sideA && c.fault == Fault::kMissingOnB) {
         truth.verdict = Verdict::kNil;
       } else if (sideA && c.fault == Fault::kCallMiscopied) {
         truth.verdict = Verdict::kBustedCall;

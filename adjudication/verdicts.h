@@ -76,6 +76,8 @@ struct CheckedQso {
   Verdict verdict = Verdict::kOk;
   std::optional<std::string> correct;  // busted-call: the right call; busted-exchange:
                                        // the number the other log sent, as it has it
+  int daysMoved = 0;                   // +1 or -1: logged a day off, the checker took the
+                                       // date the matched partner's log shows
   std::optional<OtherSide> other;      // the matched QSO (ok, busted-exchange), the QSO
                                        // of the entrant whose call was busted (busted-call),
                                        // the matched copy in the same log (dupe, logged twice)

@@ -173,6 +173,10 @@ std::string detail::EntrantReportText(const Contest& contest, std::size_t logInd
     out += Fill(words.clockOffset, {detail::SignedMinutes(log.clockOffsetMinutes)}) + " " +
            (log.clockOffsetMinutes > 0 ? words.clockFast : words.clockSlow) + "\n";
   }
+  if (const auto moved = std::count_if(log.qsos.begin(), log.qsos.end(),
+                                       [](const auto& qso) { return qso.daysMoved != 0; })) {
+    out += Fill(words.datesMoved, {std::to_string(moved)}) + "\n";
+  }
 
   out += "\n" + std::string(words.verdictCounts) + "\n";
   const detail::VerdictCounts counts = detail::CountVerdicts(log);

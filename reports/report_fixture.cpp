@@ -84,6 +84,8 @@ adjudication::Contest SmallContest() {
       {{913, "20", "CW", "Q1ABC", "017", "001", Verdict::kOk, nullptr, 0, 0},
        {948, "40", "SSB", "Q1ABC", "018", "005", Verdict::kOk, nullptr, 0, 4},
        {1008, "20", "CW", "Q3ZP", "019", "016", Verdict::kOk, nullptr, 2, 1}}));
+  contest.logs.back().qsos[2].time.day = 7;  // logged a day late: Q3ZP's log has the date
+  contest.logs.back().qsos[2].daysMoved = -1;
   contest.logs.push_back(Log(
       "Q3ZP", "Q3ZP.cbr", 0, {4, 8, 3, 24}, {2, 4, 2, 8}, Category("LOW"),
       {{912, "20", "CW", "Q1ABC", "015", "002", Verdict::kOk, nullptr, 0, 1},

@@ -37,6 +37,7 @@ struct Wording {
   const char* clockOffset;         // {1} signed minutes
   const char* clockFast;
   const char* clockSlow;
+  const char* datesMoved;          // {1} how many QSOs' dates the partners' logs set right
   const char* verdictCounts;
   const char* lostCredit;
   const char* uniques;

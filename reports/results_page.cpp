@@ -84,7 +84,7 @@ std::string HoursChart(const Contest& contest, const Wording& words) {
     for (const auto& qso : log.qsos) {
       if (qso.verdict == Verdict::kRefused || qso.verdict == Verdict::kOutOfPeriod) continue;
       const long long minutes =
-          detail::EpochMinutes(qso.time) - log.clockOffsetMinutes;
+          detail::EpochMinutes(qso.time) - log.clockOffsetMinutes + qso.daysMoved * 24 * 60;
       const long long hour = minutes >= 0 ? minutes / 60 : -((-minutes + 59) / 60);
       ++perHour[hour][qso.band];
       if (std::find(bands.begin(), bands.end(), qso.band) == bands.end()) bands.push_back(qso.band);
