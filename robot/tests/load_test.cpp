@@ -434,30 +434,32 @@ TEST(RobotHostile, EachAttackIsCutOffMemoryStaysBoundedAndAnHonestEntrantIsServe
   if (ninth >= 0) close(ninth);
 
   const std::string block(65536, 'x');
-  const auto chunk = [&] { return "10000\r\n" + block + "\r\n"; };
-  std::size_t sent = 0;
+  const std::function<std::string()> chunk = [&] { return "10000\r\n" + block + "\r\n"; };
+  const std::function<std::string()> bytes = [&] { return block; };
   constexpr std::size_t kBound = 512u << 20;  // far more than any attack may send
-  // Bodies of every framing where no body or a small one is taken.
-  EXPECT_EQ(Flood(port, "POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk,
-                  kBound, sent), 413);
-  EXPECT_LT(sent, 64u << 20);
-  EXPECT_EQ(Flood(port, "POST /nowhere HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, kBound, sent),
-            413);
-  EXPECT_EQ(Flood(port, "POST /api/publish HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: identity\r\n\r\n",
-                  [&] { return block; }, kBound, sent), 400);
-  EXPECT_EQ(Flood(port, "GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n", [&] { return block; }, kBound,
-                  sent), 413);
-  // Header lines without end, small or large.
-  EXPECT_EQ(Flood(port, "GET / HTTP/1.1\r\n", [] { return std::string("X-A: b\r\n"); }, kBound, sent), 431);
-  EXPECT_EQ(Flood(port, "GET / HTTP/1.1\r\nX-A: ", [&] { return block; }, kBound, sent), 431);
-  // An upload whose body never reaches a boundary: every byte counts.
-  const std::string multipart =
-      "POST /submit HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-      "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n";
-  EXPECT_EQ(Flood(port, multipart, chunk, kBound, sent), 413);
-  EXPECT_LT(sent, (kMaxUploadKb << 10) + (16u << 20));
-  EXPECT_EQ(Flood(port, "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999\r\n\r\n",
-                  [&] { return block; }, kBound, sent), 413);
+  // Bodies of every framing where no body or a small one is taken; header lines without
+  // end, small or large; an upload whose body never reaches a boundary (every byte counts).
+  const struct {
+    std::string head;
+    std::function<std::string()> more;
+    int status;
+    std::size_t most;  // bytes sent before the robot cuts it off
+  } attacks[] = {
+      {"POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, 413, 64u << 20},
+      {"POST /nowhere HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, 413, kBound},
+      {"POST /api/publish HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: identity\r\n\r\n", bytes, 400, kBound},
+      {"GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n", bytes, 413, kBound},
+      {"GET / HTTP/1.1\r\n", [] { return std::string("X-A: b\r\n"); }, 431, kBound},
+      {"GET / HTTP/1.1\r\nX-A: ", bytes, 431, kBound},
+      {"POST /submit HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+       "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n", chunk, 413, (kMaxUploadKb << 10) + (16u << 20)},
+      {"POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999\r\n\r\n", bytes, 413, kBound},
+  };
+  for (const auto& attack : attacks) {
+    std::size_t sent = 0;
+    EXPECT_EQ(Flood(port, attack.head, attack.more, kBound, sent), attack.status) << attack.head;
+    EXPECT_LT(sent, attack.most) << attack.head;
+  }
 
   // Still serving the honest, the crowd still connected.
   const auto [again, secondsAgain] = HonestUpload(port, "Q1CCC");
