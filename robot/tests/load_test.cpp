@@ -98,7 +98,8 @@ std::map<std::string, Stored> Database(const fs::path& contest, std::string& int
 
 // A robot started again on `contest` serves every upload of `receipts` (receipt by
 // call) byte for byte as sent, and takes a new one.
-void ExpectServedAsSent(const fs::path& contest, const std::map<std::string, std::string>& receipts, Sent& sent) {
+void ExpectServedAsSent(const fs::path& contest, const std::map<std::string, std::string>& receipts,
+                        Sent& sent) {
   RobotProcess again(contest);
   httplib::Client client("127.0.0.1", again.Port());
   for (const auto& [call, receipt] : receipts) {
@@ -445,14 +446,16 @@ TEST(RobotHostile, EachAttackIsCutOffMemoryStaysBoundedAndAnHonestEntrantIsServe
     int status;
     std::size_t most;  // bytes sent before the robot cuts it off
   } attacks[] = {
-      {"POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, 413, 64u << 20},
+      {"POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, 413,
+       64u << 20},
       {"POST /nowhere HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n", chunk, 413, kBound},
       {"POST /api/publish HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: identity\r\n\r\n", bytes, 400, kBound},
       {"GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n", bytes, 413, kBound},
       {"GET / HTTP/1.1\r\n", [] { return std::string("X-A: b\r\n"); }, 431, kBound},
       {"GET / HTTP/1.1\r\nX-A: ", bytes, 431, kBound},
       {"POST /submit HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-       "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n", chunk, 413, (kMaxUploadKb << 10) + (16u << 20)},
+       "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n", chunk, 413,
+       (kMaxUploadKb << 10) + (16u << 20)},
       {"POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999\r\n\r\n", bytes, 413, kBound},
   };
   for (const auto& attack : attacks) {

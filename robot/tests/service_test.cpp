@@ -37,7 +37,9 @@ std::map<std::string, std::string> Unzip(const std::string& bytes) {
     zip_stat_index(zip, i, 0, &stat);
     std::string content(stat.size, '\0');
     zip_file_t* file = zip_fopen_index(zip, i, 0);
-    if (zip_fread(file, content.data(), stat.size) == static_cast<zip_int64_t>(stat.size)) members[stat.name] = content;
+    if (zip_fread(file, content.data(), stat.size) == static_cast<zip_int64_t>(stat.size)) {
+      members[stat.name] = content;
+    }
     if (file) zip_fclose(file);
   }
   if (zip == nullptr) zip_source_free(source);
@@ -256,7 +258,7 @@ TEST(RobotService, RefusalsSayWhyStoreNothingAndLogTextStaysText) {
   EXPECT_EQ(client.Get("/api/received")->body.find('<'), std::string::npos) << "JSON carries no markup";
   for (const char* list : {"/received", "/api/received"}) {
     EXPECT_NE(client.Get(list)->body.find("Q1ABC"), std::string::npos) << list;
-    EXPECT_EQ(client.Get(list)->body.find("example.org"), std::string::npos) << "only the organiser's: " << list;
+    EXPECT_EQ(client.Get(list)->body.find("example.org"), std::string::npos) << "the organiser's: " << list;
   }
   EXPECT_EQ(client.Post("/api/logs", log + "\r\nEMAIL", "text/plain")->status, 409);
   EXPECT_EQ(client.Post("/submit", httplib::MultipartFormDataItems{{"log", CabrilloLog("Q5MAIL", 2), "", ""},
