@@ -266,8 +266,8 @@ TEST(RobotService, RefusalsSayWhyStoreNothingAndLogTextStaysText) {
             400) << "an e-mail address is one line";
   EXPECT_EQ(client.Get("/receipt/%3Cscript%3E")->body.find("<script>"), std::string::npos);
 
-  // A multipart body cut short, and an upload over the limit sent slowly: answered,
-  // and nothing stored.
+  // A multipart body cut short, and an upload over the limit sent slowly in chunks:
+  // answered, and nothing stored (a length over the limit: robot_load_test's attacks).
   const std::string head = "POST /submit HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n";
   const std::string part = "--b\r\nContent-Disposition: form-data; name=\"log\"; filename=\"a\"\r\n\r\n" +
                            CabrilloLog("Q7CUT", 5);
@@ -276,9 +276,6 @@ TEST(RobotService, RefusalsSayWhyStoreNothingAndLogTextStaysText) {
   std::vector<std::string> slow = {"POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"};
   for (int i = 0; i < 40; ++i) slow.push_back("7d0\r\n" + big + "\r\n");
   EXPECT_EQ(SendRaw(robot.Port(), slow, std::chrono::milliseconds(20)), 413);
-  EXPECT_EQ(SendRaw(robot.Port(), {"POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999\r\n\r\n", big},
-                    std::chrono::milliseconds(50)),
-            413);
   EXPECT_EQ(client.Get("/api/received")->body.find("Q7CUT"), std::string::npos);
   EXPECT_EQ(FilesOutsideRobot(contest.Path()), before);
 
