@@ -459,8 +459,8 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
   }
   ASSERT_EQ(client.Post("/api/logs", CabrilloLog("Q9RTTY", 5, "CATEGORY: SINGLE-OP RTTY\r\n"), "text/plain")->status, 200);
   const httplib::Headers bearer = Bearer(contest.Path());
-  const auto decide = [&](const std::string& json, const httplib::Headers& headers) {
-    return client.Post("/api/decisions", headers, json, "application/json");
+  const auto decide = [&](const std::string& json) {
+    return client.Post("/api/decisions", bearer, json, "application/json");
   };
   const std::string reason = ", \"reason\": \"the rules\"}";
   for (const auto& [json, status] : std::vector<std::pair<std::string, int>>{
@@ -472,10 +472,10 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
            {"{\"call\": \"Q0NONE\", \"disqualified\": true" + reason, 404},
            {"{\"call\": \"" + squatted + "\", \"accept\": 2" + reason, 404},
            {"{\"call\": \"" + cheat + "\", \"accept\": 1" + reason, 400}}) {
-    const auto answer = decide(json, bearer);
+    const auto answer = decide(json);
     EXPECT_EQ(answer->status, status) << json << " " << answer->body;
   }
-  EXPECT_NE(decide("{\"call\": \"" + cheat + "\", \"category\": \"X\"" + reason, bearer)->body.find("MULTI-OP ALL CW LOW"),
+  EXPECT_NE(decide("{\"call\": \"" + cheat + "\", \"category\": \"X\"" + reason)->body.find("MULTI-OP ALL CW LOW"),
             std::string::npos) << "a refused category names those allowed";
 
   for (const std::string& json : {"{\"call\": \"" + moved + "\", \"category\": \"MULTI-OP ALL CW HIGH\"" + reason,
@@ -485,7 +485,7 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
                                   "{\"call\": \"" + checklog + "\", \"checklog\": true" + reason,
                                   "{\"call\": \"" + cheat + "\", \"disqualified\": true, \"reason\": \"QSOs made up\"}",
                                   "{\"call\": \"" + squatted + "\", \"accept\": 1" + reason}) {
-    EXPECT_EQ(decide(json, bearer)->status, 201) << json;
+    EXPECT_EQ(decide(json)->status, 201) << json;
   }
   const std::string listed = client.Get("/api/decisions", bearer)->body;
   EXPECT_EQ(listed.find("\"id\": 7"), std::string::npos) << "refusals record nothing: " << listed;
