@@ -167,18 +167,12 @@ TEST(Store, KeepsEveryUploadAcrossReopeningAndRefusesToChangeOne) {
   }
   EXPECT_EQ(store.All().size(), 1u);
   EXPECT_EQ(store.Decisions().at(0).value, "1");
-  // A database of the version before the late logs: opened, it gains what it lacks.
-  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE late_uploads; DROP TABLE decisions; DROP INDEX uploads_by_replaces", nullptr, nullptr, nullptr),
-            SQLITE_OK);
   sqlite3_close(db);
-  Store reopened(path);
-  ASSERT_EQ(reopened.Newest().size(), 1u);
-  EXPECT_FALSE(reopened.Newest().front().late);
-  EXPECT_TRUE(reopened.Add(Log("Q2LATE"), "late", "", kNow, true).stored->late);
-  EXPECT_TRUE(reopened.Decisions().empty());
 }
 
-TEST(Store, ADatabaseOfBeforeTheProblemCountsKeepsItsReceipts) {
+// A database of the robot's first version (no problem counts, late logs, attempts or
+// decisions): opened, it keeps its receipts and gains what it lacks.
+TEST(Store, ADatabaseOfTheFirstVersionKeepsItsReceipts) {
   const ScopedWorkDir dir;
   const std::string path = (dir.Path() / "robot.sqlite3").string();
   sqlite3* db = nullptr;
@@ -201,10 +195,14 @@ TEST(Store, ADatabaseOfBeforeTheProblemCountsKeepsItsReceipts) {
   ASSERT_TRUE(old);
   EXPECT_EQ(old->summary.problemsJson, "[{\"line\": 3, \"text\": \"t\"}]");
   EXPECT_EQ(old->summary.problemCountsJson, "{}");
+  EXPECT_FALSE(old->late);
   UploadSummary counted = Log("Q2ABC");
   counted.problemCountsJson = "{\"refused\": 2}";
-  EXPECT_EQ(store.Find(store.Add(counted, "x", "", kNow).stored->receipt)->summary.problemCountsJson,
-            "{\"refused\": 2}");
+  const auto added = store.Find(store.Add(counted, "x", "", kNow, true).stored->receipt);
+  EXPECT_EQ(added->summary.problemCountsJson, "{\"refused\": 2}");
+  EXPECT_TRUE(added->late);
+  EXPECT_FALSE(store.Add(Log("Q2ABC"), "refused", "", kNow).stored);
+  EXPECT_EQ(store.AddDecision({0, "", "Q2ABC", "checklog", "1", "asked"}, kNow).id, 1);
 }
 
 }  // namespace

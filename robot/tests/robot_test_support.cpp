@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 #include "adjudication/simulator.h"
@@ -151,17 +150,35 @@ std::string Token(const fs::path& contest) {
   return token;
 }
 
+httplib::Headers Bearer(const fs::path& contest) { return {{"Authorization", "Bearer " + Token(contest)}}; }
+
+int Connect(int port, const std::string& from) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in source{};
+  source.sin_family = AF_INET;
+  inet_pton(AF_INET, from.c_str(), &source.sin_addr);
+  sockaddr_in robot{};
+  robot.sin_family = AF_INET;
+  robot.sin_port = htons(static_cast<uint16_t>(port));
+  robot.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  timeval timeout{20, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0 ||
+      connect(fd, reinterpret_cast<sockaddr*>(&robot), sizeof robot) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+int StatusOf(const std::string& answer) {
+  return answer.compare(0, 9, "HTTP/1.1 ") == 0 ? std::atoi(answer.c_str() + 9) : 0;
+}
+
 int SendRaw(int port, const std::vector<std::string>& parts, std::chrono::milliseconds pause,
             std::string* answer) {
-  const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(socket);
-    return 0;
-  }
+  const int socket = Connect(port);
+  if (socket < 0) return 0;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) std::this_thread::sleep_for(pause);
     // The robot may answer and close before everything is sent.
@@ -174,8 +191,7 @@ int SendRaw(int port, const std::vector<std::string>& parts, std::chrono::millis
   while ((got = recv(socket, buffer, sizeof buffer, 0)) > 0) received.append(buffer, got);
   close(socket);
   if (answer) *answer = received;
-  if (received.compare(0, 9, "HTTP/1.1 ") != 0) return 0;
-  return std::atoi(received.c_str() + 9);
+  return StatusOf(received);
 }
 
 std::vector<std::string> FilesOutsideRobot(const fs::path& folder) {

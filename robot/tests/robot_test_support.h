@@ -2,6 +2,7 @@
 // as its own process, logs made to order, and requests sent byte by byte.
 #pragma once
 
+#include <httplib.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -12,10 +13,12 @@
 #include <thread>
 
 #include "robot/service.h"
+#include "tests/support/test_support.h"
 
 namespace robot_testing {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFileBytes;
 
 // The built plug-in and zelta, beside the test program.
 std::string PluginPath();
@@ -68,8 +71,16 @@ class RobotProcess {
 // added to the header as they are.
 std::string CabrilloLog(const std::string& call, int qsos, const std::string& headers = "");
 
-// The token of the robot of `contest`.
+// The token of the robot of `contest`, and as the header that carries it.
 std::string Token(const fs::path& contest);
+httplib::Headers Bearer(const fs::path& contest);
+
+// A connection from `from` (an address of 127.0.0.0/8) to the port, -1 if refused;
+// no read on it waits longer than 20 s.
+int Connect(int port, const std::string& from = "127.0.0.1");
+
+// The status of an HTTP answer, or 0.
+int StatusOf(const std::string& answer);
 
 // SendRaw()
 // Connects to the port, sends `parts` one after another with `pause` between them,
