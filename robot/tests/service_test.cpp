@@ -451,7 +451,8 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
   client.set_read_timeout(std::chrono::seconds(120));
   const std::vector<fs::path> logs = contest.Logs();
   const std::string squatted = logs[0].stem().string(), moved = logs[1].stem().string(),
-                    checklog = logs[2].stem().string(), cheat = logs[3].stem().string();
+                    checklog = logs[2].stem().string(), cheat = logs[3].stem().string(),
+                    pardoned = logs[4].stem().string();
   // A one-QSO log sent first under an entrant's call; the entrant's real log is refused.
   ASSERT_EQ(client.Post("/api/logs", CabrilloLog(squatted, 1), "text/plain")->status, 200);
   for (const fs::path& log : logs) {
@@ -484,11 +485,14 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
                                   "{\"call\": \"" + checklog + "\", \"category\": \"MULTI-OP ALL CW LOW\"" + reason,
                                   "{\"call\": \"" + checklog + "\", \"checklog\": true" + reason,
                                   "{\"call\": \"" + cheat + "\", \"disqualified\": true, \"reason\": \"QSOs made up\"}",
-                                  "{\"call\": \"" + squatted + "\", \"accept\": 1" + reason}) {
+                                  "{\"call\": \"" + squatted + "\", \"accept\": 1" + reason,
+                                  "{\"call\": \"" + pardoned + "\", \"disqualified\": true" + reason,
+                                  "{\"call\": \"" + pardoned + "\", \"disqualified\": false" + reason,
+                                  "{\"call\": \"" + pardoned + "\", \"checklog\": false" + reason}) {
     EXPECT_EQ(decide(json)->status, 201) << json;
   }
   const std::string listed = client.Get("/api/decisions", bearer)->body;
-  EXPECT_EQ(listed.find("\"id\": 7"), std::string::npos) << "refusals record nothing: " << listed;
+  EXPECT_EQ(listed.find("\"id\": 10"), std::string::npos) << "refusals record nothing: " << listed;
   EXPECT_NE(listed.find("\"category\": \"MULTI-OP ALL CW HIGH\", \"reason\": \"the rules\", \"in_force\": false"),
             std::string::npos) << listed;
   EXPECT_NE(listed.find("\"category\": \"MULTI-OP ALL CW LOW\", \"reason\": \"the rules\", \"in_force\": true"),
@@ -523,6 +527,7 @@ TEST(RobotService, OrganiserDecisionsAreRecordedAndChangeTheCheckedResults) {
     EXPECT_NE(csv.find(row), std::string::npos) << row << "\n" << csv;
   }
   EXPECT_LT(csv.find(checklog + ","), csv.find(cheat + ",")) << "the disqualified are listed last";
+  EXPECT_EQ(csv.find("\r\n," + pardoned + ","), std::string::npos) << "taken back, checklog false: ranked";
   const std::string results = client.Get("/organiser/results/", bearer)->body;
   EXPECT_NE(results.find("<h2>Дисквалифицированы (без места)</h2>"), std::string::npos);
   EXPECT_NE(results.find("QSOs made up"), std::string::npos);
