@@ -92,37 +92,6 @@ TEST(Store, ReplacingALogNeedsTheReceiptOfTheCallsNewestUpload) {
   EXPECT_FALSE(store.AttemptContent(attempts[4].id + 1));
 }
 
-// The entrant's first upload had a mistyped call: the receipt of that log, given with
-// the right call, replaces it; the mistyped call then counts no log.
-TEST(Store, TheReceiptOfAnotherCallsCountingLogReplacesItAcrossTheCall) {
-  const ScopedWorkDir dir;
-  Store store((dir.Path() / "robot.sqlite3").string());
-  const std::string mistyped = store.Add(Log("Q1ABD"), "typo", "", kNow).stored->receipt;
-  const std::string other = store.Add(Log("Q2XYZ"), "other", "", kNow).stored->receipt;
-  const auto right = store.Add(Log("Q1ABC"), "right", mistyped, kNow, true);
-  ASSERT_TRUE(right.stored);
-  EXPECT_EQ(right.stored->replaces, mistyped);
-  EXPECT_TRUE(store.Find(right.stored->receipt)->late);
-  EXPECT_FALSE(store.Find(other)->late);
-  EXPECT_EQ(store.Find(mistyped)->supersededBy, right.stored->receipt);
-
-  // That receipt counts no more; a call that has a log keeps it against another's receipt.
-  EXPECT_EQ(store.Add(Log("Q3AAA"), "", mistyped, kNow).refusal, Store::Refusal::kNotNewest);
-  const auto taken = store.Add(Log("Q1ABC"), "", other, kNow);
-  EXPECT_EQ(taken.refusal, Store::Refusal::kCallHasLog);
-  EXPECT_EQ(taken.given->receipt, other);
-  EXPECT_EQ(taken.newestOfCall->receipt, right.stored->receipt);
-
-  // The station that really has the mistyped call hands its log in without a receipt.
-  const auto owner = store.Add(Log("Q1ABD"), "owner", "", kNow);
-  ASSERT_TRUE(owner.stored);
-  EXPECT_FALSE(owner.stored->replaces);
-  EXPECT_EQ(store.Find(mistyped)->supersededBy, right.stored->receipt);
-  std::vector<std::string> counting;
-  for (const auto& upload : store.Newest()) counting.push_back(store.Content(upload.id));
-  EXPECT_EQ(counting, (std::vector<std::string>{"right", "owner", "other"}));
-}
-
 TEST(Store, FindsAReceiptOnlyWhenEveryCharacterIsRight) {
   const ScopedWorkDir dir;
   Store store((dir.Path() / "robot.sqlite3").string());

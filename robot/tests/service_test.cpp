@@ -142,6 +142,8 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   auto kept = client.Post("/api/logs?replaces=" + Field(right, "receipt"), first, "text/plain");
   EXPECT_EQ(kept->status, 409);
   EXPECT_NE(Field(kept, "error").find("that of the log of Q9TYPE"), std::string::npos) << kept->body;
+  const auto owner = client.Post("/api/logs", CabrilloLog("Q9TYPO", 3), "text/plain");
+  EXPECT_EQ(Field(owner, "replaces"), "null") << "the mistyped call's owner needs no receipt: " << owner->body;
 
   // zelta submit hands a log in from the terminal and says what the robot said.
   std::string said;
@@ -201,7 +203,7 @@ TEST(RobotService, ReceiptsReplacementsAndTheReceivedList) {
   EXPECT_TRUE(row(number).ends_with(",no,,no")) << "the first upload counts no more: " << row(number);
   EXPECT_TRUE(row(Field(replaced, "receipt")).ends_with(",no," + number + ",yes")) << row(Field(replaced, "receipt"));
   EXPECT_TRUE(row(typo).ends_with(",no")) << "the mistyped call counts no more: " << row(typo);
-  EXPECT_EQ(members.size(), 10u) << "nine uploads and the manifest:\n" << manifest;
+  EXPECT_EQ(members.size(), 11u) << "ten uploads and the manifest:\n" << manifest;
   for (const auto& entry : fs::directory_iterator(contest.Path() / "robot")) {
     EXPECT_NE(entry.path().extension(), ".zip") << "the archive is removed once sent";
   }
